@@ -89,7 +89,7 @@ TEST_F(IniFileTest, BrokenFilesGiveWhatCanBeReadAndNeverCrash) {
         Utf16LeWithBom(L"[A]\r\nk=v").substr(0, 13),  // odd length, cut inside a character
         "\xFF\xFE\x00\xD8[\x00",            // lone surrogate
         "[A\r\nk=v\r\n",                    // unterminated section name
-        std::string("\x80\xFE\xC3[A]\r\nk=\xC3\x28\r\n", 16),  // invalid UTF-8
+        std::string("\x80\xFE\xC3[A]\r\nk=\xC3\x28\r\n"),  // invalid UTF-8
     };
     for (const std::string& bytes : cases) {
         const std::wstring file = Write(bytes);

@@ -391,6 +391,7 @@ TEST_F(ZipArchiveTest, OpensFromFile) {
 
     EXPECT_EQ(archive_.OpenFromFile(path.string()), ZipResult::kReadError);
     EXPECT_FALSE(archive_.IsOpen());
+    EXPECT_EQ(archive_.OpenFromFile(path.parent_path().string()), ZipResult::kReadError);
 }
 
 TEST_F(ZipArchiveTest, ArchiveWithCommentOpens) {

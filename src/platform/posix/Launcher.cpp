@@ -254,7 +254,7 @@ bool StartDetached(const std::vector<std::string>& argv, const std::optional<Acc
 bool IsExecutableFile(const std::string& path)
 {
     struct stat status {};
-    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) && access(path.c_str(), X_OK) == 0;
+    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
 }
 
 // Only absolute PATH entries count: an empty or relative one would run

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <limits>
 #include <string_view>
 
@@ -117,10 +117,15 @@ ZipResult ZipArchive::OpenFromMemory(const void* bytes, std::size_t length) {
 
 ZipResult ZipArchive::OpenFromFile(const std::string& path) {
     Close();
+    // file_size fails for anything but a regular file (a folder, a device).
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
+    if (error || size > std::numeric_limits<std::size_t>::max()) return ZipResult::kReadError;
     std::ifstream file(path, std::ios::binary);
-    if (!file) return ZipResult::kReadError;
-    std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    if (file.bad()) return ZipResult::kReadError;
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    if (!file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()))) {
+        return ZipResult::kReadError;
+    }
     m_fileBytes = std::move(bytes);
     m_data = m_fileBytes.data();
     m_size = m_fileBytes.size();
