@@ -24,18 +24,18 @@ void UnzipInto(const ZipArchive& archive, int index, std::size_t capacity, std::
     std::size_t written = 1;
     const ZipResult result = archive.UnzipItem(index, buffer.data(), capacity, &written);
     switch (result) {
-    case ZipResult::kOk:
-        Check(capacity >= size && written == size);
-        break;
-    case ZipResult::kMoreData:
-        Check(capacity < size && written == capacity);
-        break;
-    case ZipResult::kCorrupt:
-    case ZipResult::kReadError:
-        Check(written == 0);
-        break;
-    default:
-        Check(false);
+        case ZipResult::kOk:
+            Check(capacity >= size && written == size);
+            break;
+        case ZipResult::kMoreData:
+            Check(capacity < size && written == capacity);
+            break;
+        case ZipResult::kCorrupt:
+        case ZipResult::kReadError:
+            Check(written == 0);
+            break;
+        default:
+            Check(false);
     }
 }
 

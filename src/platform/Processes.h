@@ -11,7 +11,8 @@ namespace platform {
 
 struct ProcessEntry {
     pid_t pid = 0;
-    // Base name of the executable (/proc/<pid>/exe, else argv[0] of cmdline).
+    // Base name of the executable (/proc/<pid>/exe, else argv[0] of cmdline);
+    // empty for kernel threads and zombies, which have neither.
     std::string imageName;
 };
 

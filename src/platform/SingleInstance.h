@@ -8,7 +8,8 @@
 
 namespace platform {
 
-// An flock on "<name>.lock" in $XDG_RUNTIME_DIR (else /tmp). The holder answers
+// An flock on "<name>.lock" in $XDG_RUNTIME_DIR (/tmp when that is unset or
+// not an existing absolute folder). The holder answers
 // the line requests "title" and "raise" on the Unix socket "<name>.sock" beside
 // it. In both file names every byte of the name other than a letter, digit,
 // '.', '_' or '-' is written as %XX, so a '/' cannot leave the folder; a name

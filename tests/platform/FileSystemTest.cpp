@@ -1,5 +1,6 @@
 #include "platform/FileSystem.h"
 
+#include "RunAsNobody.h"
 #include "support/TempFolder.h"
 #include "support/TestFiles.h"
 
@@ -50,6 +51,22 @@ INSTANTIATE_TEST_SUITE_P(
                     AttributesCase{"missing/child", false, false, Error::kPathNotFound},
                     AttributesCase{"missing/deeper/child", false, false, Error::kPathNotFound},
                     AttributesCase{"folder/file.txt/child", false, false, Error::kPathNotFound}));
+
+// A folder the user may not search hides whether anything below it exists;
+// nothing can be made there, so the path counts as not found.
+TEST_F(FileSystemTest, PathBelowAClosedFolderIsNotFound) {
+    if (geteuid() != 0) GTEST_SKIP() << "needs root";
+    std::filesystem::permissions(folder_.path(), std::filesystem::perms::owner_all |
+                                                     std::filesystem::perms::others_read |
+                                                     std::filesystem::perms::others_exec);
+    std::filesystem::permissions(folder_ / "folder", std::filesystem::perms::owner_all);
+    const std::string path = folder_ / "folder/missing";
+    const std::string seen = QueryAsNobody([&path] {
+        const platform::FileAttributes attributes = platform::GetFileAttributes(path);
+        return std::to_string(attributes.exists) + " " + std::to_string(static_cast<int>(attributes.error));
+    });
+    EXPECT_EQ(seen, "0 " + std::to_string(static_cast<int>(Error::kPathNotFound)));
+}
 
 TEST_F(FileSystemTest, EmptyPathIsNotFound) {
     const platform::FileAttributes attributes = platform::GetFileAttributes("");

@@ -11,6 +11,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <future>
+#include <grp.h>
 #include <pwd.h>
 #include <sstream>
 #include <sys/wait.h>
@@ -182,12 +183,13 @@ class RunAsInteractiveUserTest : public LauncherTest, public testing::WithParamI
 
 // The program reports who it runs as into a folder everyone may write to.
 TEST_P(RunAsInteractiveUserTest, DropsToTheUserBehindRoot) {
-    if (geteuid() != 0) GTEST_SKIP() << "needs root";
+    const UserCase& c = GetParam();
+    const bool root = geteuid() == 0;
+    if (c.dropsToNobody && !root) GTEST_SKIP() << "needs root";
     const passwd* nobody = getpwnam("nobody");
     ASSERT_NE(nobody, nullptr);
     ASSERT_EQ(nobody->pw_uid, 65534u);
     std::filesystem::permissions(folder_.path(), std::filesystem::perms::all);
-    const UserCase& c = GetParam();
     const std::pair<const char*, const char*> variables[] = {
         {"PKEXEC_UID", c.pkexecUid}, {"SUDO_UID", c.sudoUid}, {"SUDO_GID", c.sudoGid}};
     for (const auto& [name, value] : variables) {
@@ -201,18 +203,29 @@ TEST_P(RunAsInteractiveUserTest, DropsToTheUserBehindRoot) {
     const std::string report = folder_ / "user";
     const std::string program = WriteScript(folder_ / "program", "id -u\nid -g\nid -G\necho \"$HOME\"", report);
 
-    EXPECT_TRUE(platform::RunAsInteractiveUser(program));
+    // An extra group of ours that a dropped program must not keep.
+    std::vector<gid_t> groups(static_cast<std::size_t>(getgroups(0, nullptr)));
+    ASSERT_EQ(getgroups(static_cast<int>(groups.size()), groups.data()), static_cast<int>(groups.size()));
+    const gid_t extraGroup = 4242;
+    if (root) {
+        ASSERT_EQ(setgroups(1, &extraGroup), 0);
+    }
+    const bool started = platform::RunAsInteractiveUser(program);
+    if (root) {
+        ASSERT_EQ(setgroups(groups.size(), groups.data()), 0);
+    }
+
+    EXPECT_TRUE(started);
     ASSERT_TRUE(WaitForFile(report));
     std::vector<std::string> lines;
     std::istringstream recorded(ReadFileText(report));
     for (std::string line; std::getline(recorded, line);) lines.push_back(line);
     const std::string gid = std::to_string(nobody->pw_gid);
     if (c.dropsToNobody) {
-        // Not one of root's groups may remain.
         EXPECT_EQ(lines, (std::vector<std::string>{"65534", gid, gid, nobody->pw_dir}));
     } else {
         ASSERT_EQ(lines.size(), 4u);
-        EXPECT_EQ(lines[0], "0");
+        EXPECT_EQ(lines[0], std::to_string(geteuid()));
         EXPECT_EQ(lines[3], "/root");
     }
 }
@@ -221,6 +234,7 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, RunAsInteractiveUserTest,
     testing::Values(UserCase{"sudo", nullptr, "65534", "65534", true},
                     UserCase{"sudo_without_gid", nullptr, "65534", nullptr, true},
+                    UserCase{"sudo_with_root_group", nullptr, "65534", "0", true},
                     UserCase{"pkexec", "65534", nullptr, nullptr, true},
                     UserCase{"pkexec_before_sudo", "65534", "0", "0", true},
                     UserCase{"invalid_pkexec_then_sudo", "x", "65534", "65534", true},

@@ -91,7 +91,12 @@ private:
 
 class SingleInstanceTest : public testing::Test {
 protected:
-    void SetUp() override { environment_.Set("XDG_RUNTIME_DIR", runtime_.path()); }
+    // The runtime folder lies inside the test's own folder, so a file that
+    // escaped it would still be found and removed.
+    void SetUp() override {
+        std::filesystem::create_directory(runtime_);
+        environment_.Set("XDG_RUNTIME_DIR", runtime_);
+    }
 
     static bool AnswersIn(const std::unique_ptr<platform::InstanceLock>& lock, const std::string& title,
                           std::atomic<int>& raised) {
@@ -101,7 +106,8 @@ protected:
         return lock->StartAnswering(std::move(answers));
     }
 
-    TempFolder runtime_;
+    TempFolder folder_;
+    const std::string runtime_ = folder_ / "run";
     ScopedEnvironment environment_;
     const std::string name_ = "zelmora-tarnel_setup-net_tw.exe";
     const std::string title_ = "Tarnel Setup";
@@ -111,7 +117,7 @@ TEST_F(SingleInstanceTest, SecondCopyCannotTakeTheLockWhileTheFirstHoldsIt) {
     Holder holder(name_, title_);
     ASSERT_EQ(holder.ReadLine(), "ready");
     EXPECT_FALSE(platform::InstanceLock::TryAcquire(name_));
-    EXPECT_TRUE(std::filesystem::exists(runtime_ / (name_ + ".lock")));
+    EXPECT_TRUE(std::filesystem::exists(runtime_ + "/" + name_ + ".lock"));
     EXPECT_TRUE(platform::InstanceLock::TryAcquire(name_ + "2"));
 
     Holder second(name_, title_);
@@ -138,7 +144,7 @@ TEST_F(SingleInstanceTest, LockIsFreeOnceTheHolderEnds) {
     ASSERT_EQ(holder.ReadLine(), "ready");
     ASSERT_EQ(holder.Finish(), 0);
 
-    EXPECT_FALSE(std::filesystem::exists(runtime_ / (name_ + ".sock")));
+    EXPECT_FALSE(std::filesystem::exists(runtime_ + "/" + name_ + ".sock"));
     EXPECT_FALSE(platform::RaiseRunningInstance(name_, title_));
     EXPECT_TRUE(platform::InstanceLock::TryAcquire(name_));
 }
@@ -148,7 +154,7 @@ TEST_F(SingleInstanceTest, NextHolderTakesOverAfterAHolderWasKilled) {
     Holder holder(name_, title_);
     ASSERT_EQ(holder.ReadLine(), "ready");
     holder.Kill();
-    ASSERT_TRUE(std::filesystem::is_socket(runtime_ / (name_ + ".sock")));
+    ASSERT_TRUE(std::filesystem::is_socket(runtime_ + "/" + name_ + ".sock"));
     EXPECT_FALSE(platform::RaiseRunningInstance(name_, title_));
 
     const auto lock = platform::InstanceLock::TryAcquire(name_);
@@ -168,7 +174,7 @@ TEST_F(SingleInstanceTest, ReleasingTheLockRemovesTheSocketAndStopsAnswering) {
         EXPECT_FALSE(AnswersIn(lock, title_, raised));
         EXPECT_FALSE(platform::InstanceLock::TryAcquire(name_));
     }
-    EXPECT_FALSE(std::filesystem::exists(runtime_ / (name_ + ".sock")));
+    EXPECT_FALSE(std::filesystem::exists(runtime_ + "/" + name_ + ".sock"));
     EXPECT_FALSE(platform::RaiseRunningInstance(name_, title_));
     EXPECT_TRUE(platform::InstanceLock::TryAcquire(name_));
     EXPECT_EQ(raised, 0);
@@ -183,7 +189,7 @@ TEST_F(SingleInstanceTest, ASilentPeerIsDroppedAndOthersAreStillServed) {
     const int silent = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    const std::string path = runtime_ / (name_ + ".sock");
+    const std::string path = runtime_ + "/" + name_ + ".sock";
     path.copy(address.sun_path, sizeof address.sun_path - 1);
     ASSERT_EQ(connect(silent, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
 
@@ -207,7 +213,7 @@ TEST_F(SingleInstanceTest, TitleWithLineBreakStillMatches) {
 // Names become file names inside the runtime folder, whatever they contain;
 // names that differ keep different locks.
 TEST_F(SingleInstanceTest, NamesStayInsideTheRuntimeFolder) {
-    const std::vector<std::string> names = {"../escape", "a/b", "a%2Fb", "a_b", "..", "", "名前 with space",
+    const std::vector<std::string> names = {"../escape", "a/b", "a%2Fb", "a_2Fb", "a_b", "..", "", "名前 with space",
                                             std::string(300, 'n'), std::string(300, 'n') + "2"};
     std::vector<std::unique_ptr<std::atomic<int>>> raised;
     std::vector<std::unique_ptr<platform::InstanceLock>> locks;
@@ -222,12 +228,12 @@ TEST_F(SingleInstanceTest, NamesStayInsideTheRuntimeFolder) {
         EXPECT_EQ(*raised[i], 1) << names[i];
     }
     std::size_t files = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(runtime_.path())) {
+    for (const auto& entry : std::filesystem::directory_iterator(runtime_)) {
         EXPECT_TRUE(entry.is_regular_file() || entry.is_socket()) << entry.path();
         ++files;
     }
     EXPECT_EQ(files, 2 * names.size());
-    EXPECT_FALSE(std::filesystem::exists(std::filesystem::path(runtime_.path()).parent_path() / "escape.lock"));
+    EXPECT_FALSE(std::filesystem::exists(folder_ / "escape.lock"));
 }
 
 class RuntimeFolderFallbackTest : public testing::TestWithParam<const char*> {};

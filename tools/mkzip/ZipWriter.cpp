@@ -6,7 +6,7 @@
 
 namespace {
 
-constexpr std::uint16_t kVersion = 20;            // 2.0: deflate and folders; host 0 (MS-DOS)
+constexpr std::uint16_t kVersion = 20;  // 2.0: deflate and folders; host 0 (MS-DOS)
 constexpr std::uint16_t kFlagUtf8Name = 1u << 11;
 constexpr std::uint16_t kDosDate1980 = (0 << 9) | (1 << 5) | 1;  // 1980-01-01
 constexpr std::uint16_t kDosTimeMidnight = 0;
@@ -89,8 +89,7 @@ bool ZipWriter::AddEntry(std::string_view name, const std::uint8_t* bytes, std::
     const std::uint64_t directoryEnd = offset + 30 + name.size() + dataLength + m_directory.size() + 46 + name.size();
     if (dataLength > kMax32 || directoryEnd > kMax32) return false;
 
-    const std::uint32_t crc =
-        length == 0 ? 0 : static_cast<std::uint32_t>(crc32(0, bytes, static_cast<uInt>(length)));
+    const std::uint32_t crc = length == 0 ? 0 : static_cast<std::uint32_t>(crc32(0, bytes, static_cast<uInt>(length)));
     const std::uint16_t flags = IsAscii(name) ? 0 : kFlagUtf8Name;
     const std::uint16_t methodCode = method == Method::kDeflate ? 8 : 0;
     const bool isFolder = name.back() == '/';

@@ -5,8 +5,7 @@
 
 namespace platform {
 
-void OutputDebugText(std::string_view text)
-{
+void OutputDebugText(std::string_view text) {
     // One write where possible, so lines of different threads do not mix.
     while (!text.empty()) {
         const ssize_t written = write(STDERR_FILENO, text.data(), text.size());

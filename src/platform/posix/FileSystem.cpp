@@ -7,12 +7,10 @@
 #include <system_error>
 
 namespace platform {
-
 namespace {
 
 // The folder that holds `path`: "/" for a top-level entry, "." for a bare name.
-std::string ParentFolder(std::string path)
-{
+std::string ParentFolder(std::string path) {
     while (path.size() > 1 && path.back() == '/') {
         path.pop_back();
     }
@@ -23,16 +21,14 @@ std::string ParentFolder(std::string path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-bool IsFolder(const std::string& path)
-{
+bool IsFolder(const std::string& path) {
     struct stat status {};
     return stat(path.c_str(), &status) == 0 && S_ISDIR(status.st_mode);
 }
 
 }  // namespace
 
-FileAttributes GetFileAttributes(const std::string& path)
-{
+FileAttributes GetFileAttributes(const std::string& path) {
     FileAttributes attributes;
     struct stat status {};
     if (!path.empty() && stat(path.c_str(), &status) == 0) {
@@ -49,8 +45,7 @@ FileAttributes GetFileAttributes(const std::string& path)
     return attributes;
 }
 
-std::optional<std::uint64_t> FreeBytesOfVolume(const std::string& path)
-{
+std::optional<std::uint64_t> FreeBytesOfVolume(const std::string& path) {
     if (path.empty()) {
         return std::nullopt;
     }
@@ -70,8 +65,7 @@ std::optional<std::uint64_t> FreeBytesOfVolume(const std::string& path)
     return static_cast<std::uint64_t>(volume.f_bfree) * volume.f_frsize;
 }
 
-bool CreateFolders(const std::string& path)
-{
+bool CreateFolders(const std::string& path) {
     if (path.empty()) {
         return false;
     }

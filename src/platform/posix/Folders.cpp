@@ -5,25 +5,21 @@
 #include <unistd.h>
 
 namespace platform {
-
 namespace {
 
-std::string Environment(const char* name)
-{
+std::string Environment(const char* name) {
     const char* value = std::getenv(name);
     return value ? value : "";
 }
 
-std::string WithoutTrailingSlashes(std::string path)
-{
+std::string WithoutTrailingSlashes(std::string path) {
     while (path.size() > 1 && path.back() == '/') {
         path.pop_back();
     }
     return path;
 }
 
-std::string HomeFolder()
-{
+std::string HomeFolder() {
     std::string home = Environment("HOME");
     if (!home.empty()) {
         return home;
@@ -34,8 +30,7 @@ std::string HomeFolder()
 
 }  // namespace
 
-std::string ProgramFilesFolder()
-{
+std::string ProgramFilesFolder() {
     std::string folder = Environment("ZD_PROGRAM_FILES");
     if (folder.empty()) {
         if (geteuid() == 0) {
@@ -52,8 +47,7 @@ std::string ProgramFilesFolder()
     return WithoutTrailingSlashes(folder);
 }
 
-std::string ModulePath()
-{
+std::string ModulePath() {
     std::string path(256, '\0');
     for (;;) {
         const ssize_t length = readlink("/proc/self/exe", path.data(), path.size());
@@ -69,8 +63,7 @@ std::string ModulePath()
     }
 }
 
-std::string ModuleFolder()
-{
+std::string ModuleFolder() {
     const std::string path = ModulePath();
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? "" : path.substr(0, slash + 1);

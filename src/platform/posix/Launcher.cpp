@@ -17,7 +17,6 @@
 extern char** environ;
 
 namespace platform {
-
 namespace {
 
 // The user a program is started as when this process drops its rights.
@@ -29,14 +28,12 @@ struct Account {
     std::string home;
 };
 
-std::string Environment(const char* name)
-{
+std::string Environment(const char* name) {
     const char* value = std::getenv(name);
     return value ? value : "";
 }
 
-std::optional<std::uint32_t> ParseId(const std::string& text)
-{
+std::optional<std::uint32_t> ParseId(const std::string& text) {
     if (text.empty() || text.size() > 10) {
         return std::nullopt;
     }
@@ -54,8 +51,7 @@ std::optional<std::uint32_t> ParseId(const std::string& text)
     return static_cast<std::uint32_t>(value);
 }
 
-std::optional<Account> AccountOfUid(uid_t uid)
-{
+std::optional<Account> AccountOfUid(uid_t uid) {
     std::vector<char> buffer(16384);
     passwd entry{};
     passwd* found = nullptr;
@@ -71,8 +67,7 @@ std::optional<Account> AccountOfUid(uid_t uid)
 }
 
 // The supplementary groups the account gets at login, so none of ours survive.
-std::vector<gid_t> GroupsOf(const std::string& name, gid_t gid)
-{
+std::vector<gid_t> GroupsOf(const std::string& name, gid_t gid) {
     int count = 32;
     std::vector<gid_t> groups(static_cast<std::size_t>(count));
     while (getgrouplist(name.c_str(), gid, groups.data(), &count) < 0) {
@@ -86,8 +81,7 @@ std::vector<gid_t> GroupsOf(const std::string& name, gid_t gid)
 // The user on whose behalf this root process runs: PKEXEC_UID, else
 // SUDO_UID / SUDO_GID; none when not root or no variable names a real,
 // non-root user.
-std::optional<Account> InteractiveUser()
-{
+std::optional<Account> InteractiveUser() {
     if (geteuid() != 0) {
         return std::nullopt;
     }
@@ -104,8 +98,10 @@ std::optional<Account> InteractiveUser()
         if (!account) {
             continue;
         }
+        // Root's group is never handed on, whatever the variable says.
         if (source.gidVariable) {
-            if (const std::optional<std::uint32_t> gid = ParseId(Environment(source.gidVariable))) {
+            const std::optional<std::uint32_t> gid = ParseId(Environment(source.gidVariable));
+            if (gid && *gid != 0) {
                 account->gid = *gid;
             }
         }
@@ -116,8 +112,7 @@ std::optional<Account> InteractiveUser()
 }
 
 // This process's environment with the variables that name the user replaced.
-std::vector<std::string> EnvironmentFor(const Account& account)
-{
+std::vector<std::string> EnvironmentFor(const Account& account) {
     const std::string replaced[] = {"HOME=" + account.home, "USER=" + account.name,
                                     "LOGNAME=" + account.name};
     std::vector<std::string> variables(std::begin(replaced), std::end(replaced));
@@ -131,8 +126,7 @@ std::vector<std::string> EnvironmentFor(const Account& account)
     return variables;
 }
 
-std::vector<char*> Pointers(const std::vector<std::string>& strings)
-{
+std::vector<char*> Pointers(const std::vector<std::string>& strings) {
     std::vector<char*> pointers;
     pointers.reserve(strings.size() + 1);
     for (const std::string& text : strings) {
@@ -142,16 +136,14 @@ std::vector<char*> Pointers(const std::vector<std::string>& strings)
     return pointers;
 }
 
-[[noreturn]] void ReportAndExit(int pipe, int error)
-{
+[[noreturn]] void ReportAndExit(int pipe, int error) {
     [[maybe_unused]] const ssize_t written = write(pipe, &error, sizeof error);
     _exit(127);
 }
 
 // Closes the descriptors first..last; the loop up to `highest` serves kernels
 // without close_range.
-void CloseDescriptors(int first, unsigned last, int highest)
-{
+void CloseDescriptors(int first, unsigned last, int highest) {
     if (close_range(static_cast<unsigned>(first), last, 0) == 0) {
         return;
     }
@@ -164,8 +156,7 @@ void CloseDescriptors(int first, unsigned last, int highest)
 // Everything between fork and exec is async-signal-safe: the memory it uses
 // was prepared by the parent.
 [[noreturn]] void ExecuteInChild(char* const argv[], char* const envp[], const Account* account,
-                                 int reportPipe, int highestDescriptor)
-{
+                                 int reportPipe, int highestDescriptor) {
     // Its own session, so a signal to our terminal's process group spares it.
     setsid();
     struct sigaction defaultAction {};
@@ -201,8 +192,7 @@ void CloseDescriptors(int first, unsigned last, int highest)
 
 // Starts argv[0] in a grandchild whose parent exits at once, so init adopts
 // it and no zombie is left behind. True when its exec succeeded.
-bool StartDetached(const std::vector<std::string>& argv, const std::optional<Account>& account)
-{
+bool StartDetached(const std::vector<std::string>& argv, const std::optional<Account>& account) {
     const std::vector<char*> arguments = Pointers(argv);
     std::vector<std::string> variables;
     std::vector<char*> environment;
@@ -221,7 +211,8 @@ bool StartDetached(const std::vector<std::string>& argv, const std::optional<Acc
     const pid_t child = fork();
     if (child == 0) {
         close(report[0]);
-        const pid_t grandchild = fork();
+        // _Fork skips the atfork handlers, which need not be safe here.
+        const pid_t grandchild = _Fork();
         if (grandchild < 0) {
             ReportAndExit(report[1], errno);
         }
@@ -251,16 +242,14 @@ bool StartDetached(const std::vector<std::string>& argv, const std::optional<Acc
     return received == 0;
 }
 
-bool IsExecutableFile(const std::string& path)
-{
+bool IsExecutableFile(const std::string& path) {
     struct stat status {};
-    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+    return stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) && access(path.c_str(), X_OK) == 0;
 }
 
 // Only absolute PATH entries count: an empty or relative one would run
 // whatever lies in the current folder, with root rights as the case may be.
-std::string FindOnPath(const std::string& program)
-{
+std::string FindOnPath(const std::string& program) {
     std::string path = Environment("PATH");
     if (path.empty() && std::getenv("PATH") == nullptr) {
         path = "/usr/local/bin:/usr/bin:/bin";
@@ -285,19 +274,16 @@ std::string FindOnPath(const std::string& program)
 
 }  // namespace
 
-bool OpenWithDefaultApplication(const std::string& target)
-{
+bool OpenWithDefaultApplication(const std::string& target) {
     const std::string opener = FindOnPath("xdg-open");
     return !opener.empty() && StartDetached({opener, target}, std::nullopt);
 }
 
-bool RunAsInteractiveUser(const std::string& path)
-{
+bool RunAsInteractiveUser(const std::string& path) {
     return !path.empty() && StartDetached({path}, InteractiveUser());
 }
 
-bool RunProgram(const std::string& path)
-{
+bool RunProgram(const std::string& path) {
     return !path.empty() && StartDetached({path}, std::nullopt);
 }
 

@@ -6,19 +6,18 @@
 #include <dirent.h>
 #include <fstream>
 #include <spawn.h>
+#include <string_view>
 #include <sys/wait.h>
 #include <unistd.h>
 
 extern char** environ;
 
 namespace platform {
-
 namespace {
 
 std::string BaseName(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
-std::optional<pid_t> PidOfName(const char* name)
-{
+std::optional<pid_t> PidOfName(const char* name) {
     pid_t pid = 0;
     for (const char* c = name; *c; ++c) {
         if (*c < '0' || *c > '9') {
@@ -29,8 +28,7 @@ std::optional<pid_t> PidOfName(const char* name)
     return pid > 0 ? std::optional<pid_t>(pid) : std::nullopt;
 }
 
-std::string ExecutablePath(const std::string& folder)
-{
+std::string ExecutablePath(const std::string& folder) {
     const std::string link = folder + "/exe";
     std::string target(256, '\0');
     for (;;) {
@@ -57,8 +55,7 @@ std::string ExecutablePath(const std::string& folder)
 
 // argv[0] of the command line, which anyone may read even when the exe link
 // of another user's process is closed to us.
-std::string FirstArgument(const std::string& folder)
-{
+std::string FirstArgument(const std::string& folder) {
     std::ifstream file(folder + "/cmdline", std::ios::binary);
     std::string first;
     std::getline(file, first, '\0');
@@ -67,8 +64,7 @@ std::string FirstArgument(const std::string& folder)
 
 }  // namespace
 
-std::vector<ProcessEntry> ProcessSnapshot()
-{
+std::vector<ProcessEntry> ProcessSnapshot() {
     std::vector<pid_t> pids;
     if (DIR* proc = opendir("/proc")) {
         while (const dirent* entry = readdir(proc)) {
@@ -93,14 +89,12 @@ std::vector<ProcessEntry> ProcessSnapshot()
     return processes;
 }
 
-bool KillProcess(pid_t pid)
-{
+bool KillProcess(pid_t pid) {
     // 0 and negative values would signal whole process groups or every process.
     return pid > 0 && kill(pid, SIGKILL) == 0;
 }
 
-std::optional<pid_t> SpawnProcess(const std::vector<std::string>& argv)
-{
+std::optional<pid_t> SpawnProcess(const std::vector<std::string>& argv) {
     if (argv.empty()) {
         return std::nullopt;
     }
@@ -134,8 +128,7 @@ std::optional<pid_t> SpawnProcess(const std::vector<std::string>& argv)
     return pid;
 }
 
-std::optional<int> WaitProcess(pid_t pid)
-{
+std::optional<int> WaitProcess(pid_t pid) {
     if (pid <= 0) {
         return std::nullopt;
     }

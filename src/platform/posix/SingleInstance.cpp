@@ -7,15 +7,16 @@
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
+#include <string_view>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
 #include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace platform {
-
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -37,8 +38,7 @@ constexpr timeval kAskTimeout = {5, 0};
 constexpr std::size_t kLongestFileName = 64;
 constexpr std::size_t kKeptPrefix = 40;
 
-std::string RuntimeFolder()
-{
+std::string RuntimeFolder() {
     const char* folder = std::getenv("XDG_RUNTIME_DIR");
     struct stat status {};
     if (folder && folder[0] == '/' && stat(folder, &status) == 0 && S_ISDIR(status.st_mode)) {
@@ -49,8 +49,7 @@ std::string RuntimeFolder()
 
 // Keeps letters, digits, '.', '_' and '-' and writes every other byte as %XX,
 // so no name can leave the folder and different names stay different.
-std::string FileNameOf(const std::string& instanceName)
-{
+std::string FileNameOf(const std::string& instanceName) {
     static const char kHex[] = "0123456789ABCDEF";
     std::string fileName;
     for (const char c : instanceName) {
@@ -79,13 +78,11 @@ std::string FileNameOf(const std::string& instanceName)
     return fileName;
 }
 
-std::string PathOf(const std::string& instanceName, const char* extension)
-{
+std::string PathOf(const std::string& instanceName, const char* extension) {
     return RuntimeFolder() + "/" + FileNameOf(instanceName) + extension;
 }
 
-bool AddressOf(const std::string& path, sockaddr_un& address)
-{
+bool AddressOf(const std::string& path, sockaddr_un& address) {
     address = sockaddr_un{};
     address.sun_family = AF_UNIX;
     if (path.size() >= sizeof address.sun_path) {
@@ -96,8 +93,7 @@ bool AddressOf(const std::string& path, sockaddr_un& address)
 }
 
 // A title travels on one line.
-std::string OneLine(std::string text)
-{
+std::string OneLine(std::string text) {
     for (char& c : text) {
         if (c == '\n' || c == '\r') {
             c = ' ';
@@ -106,8 +102,7 @@ std::string OneLine(std::string text)
     return text;
 }
 
-bool SendAll(int socket, std::string_view data)
-{
+bool SendAll(int socket, std::string_view data) {
     while (!data.empty()) {
         const ssize_t sent = send(socket, data.data(), data.size(), MSG_NOSIGNAL);
         if (sent < 0 && errno == EINTR) {
@@ -126,8 +121,7 @@ bool SendAll(int socket, std::string_view data)
 // grows past `longest`.
 template <typename WaitReadable>
 bool ReadLine(int socket, std::string& buffered, std::string& line, std::size_t longest,
-              WaitReadable waitReadable)
-{
+              WaitReadable waitReadable) {
     for (;;) {
         const std::size_t end = buffered.find('\n');
         if (end != std::string::npos) {
@@ -152,8 +146,7 @@ bool ReadLine(int socket, std::string& buffered, std::string& line, std::size_t 
 
 // Waits until `socket` is readable, the deadline passes or `stop` becomes
 // readable; true only in the first case.
-bool WaitReadable(int socket, int stop, Clock::time_point deadline)
-{
+bool WaitReadable(int socket, int stop, Clock::time_point deadline) {
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
         if (left.count() <= 0) {
@@ -173,8 +166,7 @@ bool WaitReadable(int socket, int stop, Clock::time_point deadline)
     }
 }
 
-void SetTimeouts(int socket, timeval timeout)
-{
+void SetTimeouts(int socket, timeval timeout) {
     setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
     setsockopt(socket, SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof timeout);
 }
@@ -190,30 +182,28 @@ struct InstanceLock::State {
     Answers answers;
     std::thread channel;
 
-    ~State()
-    {
+    ~State() {
         if (channel.joinable()) {
             const char stop = 0;
             [[maybe_unused]] const ssize_t written = write(stopPipe[1], &stop, 1);
             channel.join();
-        }
-        for (const int descriptor : {listener, stopPipe[0], stopPipe[1]}) {
-            if (descriptor >= 0) {
-                close(descriptor);
-            }
         }
         // Removed while the lock is still held, so it never takes away the
         // socket of a copy that started after us.
         if (listener >= 0) {
             unlink(socketPath.c_str());
         }
+        for (const int descriptor : {listener, stopPipe[0], stopPipe[1]}) {
+            if (descriptor >= 0) {
+                close(descriptor);
+            }
+        }
         if (lockFile >= 0) {
             close(lockFile);
         }
     }
 
-    void Serve(int peer)
-    {
+    void Serve(int peer) {
         const Clock::time_point deadline = Clock::now() + kPeerDeadline;
         const timeval sendTimeout = {1, 0};
         setsockopt(peer, SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof sendTimeout);
@@ -240,8 +230,7 @@ struct InstanceLock::State {
         }
     }
 
-    void Listen()
-    {
+    void Listen() {
         for (;;) {
             pollfd watched[2] = {{listener, POLLIN, 0}, {stopPipe[0], POLLIN, 0}};
             if (poll(watched, 2, -1) < 0) {
@@ -273,8 +262,7 @@ InstanceLock::InstanceLock(std::unique_ptr<State> state) : state_(std::move(stat
 
 InstanceLock::~InstanceLock() = default;
 
-std::unique_ptr<InstanceLock> InstanceLock::TryAcquire(const std::string& instanceName)
-{
+std::unique_ptr<InstanceLock> InstanceLock::TryAcquire(const std::string& instanceName) {
     auto state = std::make_unique<State>();
     const std::string lockPath = PathOf(instanceName, ".lock");
     // The lock file is never removed: deleting it would let a third copy lock
@@ -287,8 +275,7 @@ std::unique_ptr<InstanceLock> InstanceLock::TryAcquire(const std::string& instan
     return std::unique_ptr<InstanceLock>(new InstanceLock(std::move(state)));
 }
 
-bool InstanceLock::StartAnswering(Answers answers)
-{
+bool InstanceLock::StartAnswering(Answers answers) {
     State& state = *state_;
     sockaddr_un address;
     if (state.channel.joinable() || !AddressOf(state.socketPath, address)) {
@@ -299,23 +286,33 @@ bool InstanceLock::StartAnswering(Answers answers)
     if (lstat(state.socketPath.c_str(), &status) == 0 && S_ISSOCK(status.st_mode)) {
         unlink(state.socketPath.c_str());
     }
+    int stopPipe[2];
+    if (pipe2(stopPipe, O_CLOEXEC) != 0) {
+        return false;
+    }
     const int listener = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (listener < 0) {
+    const bool bound =
+        listener >= 0 && bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+    if (!bound || listen(listener, 8) != 0) {
+        if (bound) {
+            unlink(state.socketPath.c_str());
+        }
+        for (const int descriptor : {listener, stopPipe[0], stopPipe[1]}) {
+            if (descriptor >= 0) {
+                close(descriptor);
+            }
+        }
         return false;
     }
-    if (bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-        listen(listener, 8) != 0 || pipe2(state.stopPipe, O_CLOEXEC) != 0) {
-        close(listener);
-        return false;
-    }
+    state.stopPipe[0] = stopPipe[0];
+    state.stopPipe[1] = stopPipe[1];
     state.listener = listener;
     state.answers = std::move(answers);
     state.channel = std::thread([&state] { state.Listen(); });
     return true;
 }
 
-bool RaiseRunningInstance(const std::string& instanceName, const std::string& title)
-{
+bool RaiseRunningInstance(const std::string& instanceName, const std::string& title) {
     sockaddr_un address;
     if (!AddressOf(PathOf(instanceName, ".sock"), address)) {
         return false;

@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 namespace platform {
-
 namespace {
 
 constexpr std::uint16_t kEnglishUnitedStates = 1033;
@@ -55,8 +54,7 @@ constexpr RegionId kRegions[] = {
     {"es", "US", 21514},
 };
 
-std::string ToLowerAscii(std::string_view text)
-{
+std::string ToLowerAscii(std::string_view text) {
     std::string result(text);
     for (char& c : result) {
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -64,8 +62,7 @@ std::string ToLowerAscii(std::string_view text)
     return result;
 }
 
-std::string ToUpperAscii(std::string_view text)
-{
+std::string ToUpperAscii(std::string_view text) {
     std::string result(text);
     for (char& c : result) {
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -73,15 +70,13 @@ std::string ToUpperAscii(std::string_view text)
     return result;
 }
 
-std::string Environment(const char* name)
-{
+std::string Environment(const char* name) {
     const char* value = std::getenv(name);
     return value ? value : "";
 }
 
 // Undoes the shell-style quoting os-release allows around a value.
-std::string Unquoted(std::string_view value)
-{
+std::string Unquoted(std::string_view value) {
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front()) {
         const char quote = value.front();
@@ -103,8 +98,7 @@ std::string Unquoted(std::string_view value)
 
 }  // namespace
 
-std::uint16_t LanguageIdOfLocale(std::string_view locale)
-{
+std::uint16_t LanguageIdOfLocale(std::string_view locale) {
     // language[_COUNTRY][.codeset][@modifier]
     locale = locale.substr(0, locale.find_first_of(".@"));
     const std::size_t separator = locale.find_first_of("_-");
@@ -125,8 +119,7 @@ std::uint16_t LanguageIdOfLocale(std::string_view locale)
     return kEnglishUnitedStates;
 }
 
-std::uint16_t UserUiLanguageId()
-{
+std::uint16_t UserUiLanguageId() {
     std::string locale = Environment("LANGUAGE");
     // LANGUAGE is a list of preferences; the first one decides.
     std::size_t start = 0;
@@ -145,14 +138,12 @@ std::uint16_t UserUiLanguageId()
 
 bool Is64BitMachineName(std::string_view machine) { return machine == "x86_64"; }
 
-bool Is64BitMachine()
-{
+bool Is64BitMachine() {
     utsname system{};
     return uname(&system) == 0 && Is64BitMachineName(system.machine);
 }
 
-std::string OsProductNameOf(const std::string& osReleasePath)
-{
+std::string OsProductNameOf(const std::string& osReleasePath) {
     std::ifstream file(osReleasePath);
     constexpr std::string_view kKey = "PRETTY_NAME=";
     std::string line;
@@ -164,8 +155,7 @@ std::string OsProductNameOf(const std::string& osReleasePath)
     return "";
 }
 
-std::string OsProductName()
-{
+std::string OsProductName() {
     // Systems without /etc/os-release keep the same file under /usr/lib.
     const char* path = access("/etc/os-release", F_OK) == 0 ? "/etc/os-release" : "/usr/lib/os-release";
     return OsProductNameOf(path);

@@ -3,7 +3,6 @@
 #include <cstdint>
 
 namespace platform {
-
 namespace {
 
 constexpr std::uint32_t kLastCodePoint = 0x10FFFF;
@@ -15,8 +14,7 @@ bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 // Length of the well-formed sequence at the start of `bytes` and its code
 // point, or 0 when the first byte does not start one. The lead byte fixes the
 // smallest value each length may carry, which rules out overlong forms.
-std::size_t DecodeOne(std::string_view bytes, std::uint32_t& codePoint)
-{
+std::size_t DecodeOne(std::string_view bytes, std::uint32_t& codePoint) {
     const auto lead = static_cast<unsigned char>(bytes[0]);
     std::size_t length = 0;
     std::uint32_t smallest = 0;
@@ -56,8 +54,7 @@ std::size_t DecodeOne(std::string_view bytes, std::uint32_t& codePoint)
 
 }  // namespace
 
-std::wstring ToWide(std::string_view utf8)
-{
+std::wstring ToWide(std::string_view utf8) {
     std::wstring wide;
     wide.reserve(utf8.size());
     while (!utf8.empty()) {
@@ -76,8 +73,7 @@ std::wstring ToWide(std::string_view utf8)
     return wide;
 }
 
-std::string ToUtf8(std::wstring_view wide)
-{
+std::string ToUtf8(std::wstring_view wide) {
     std::string utf8;
     utf8.reserve(wide.size());
     for (wchar_t character : wide) {

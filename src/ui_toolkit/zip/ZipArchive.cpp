@@ -143,16 +143,14 @@ void ZipArchive::Close() {
 // Finds the end record, scanning back over a comment, and checks every central
 // directory record once, so that later calls only bound-check the local header
 // and data of the entry they read.
-ZipResult ZipArchive::Open() {
+bool ZipArchive::ReadDirectory() {
     const std::uint8_t* data = m_data;
     m_data = nullptr;  // stays closed until every check passed
-    if (m_size < kEndSize) {
-        Close();
-        return ZipResult::kCorrupt;
-    }
+    if (m_size < kEndSize) return false;
 
-    // Prefer an end record whose comment reaches exactly to the end; accept the
-    // last one whose comment fits when the archive has bytes after its comment.
+    // Prefer an end record whose comment reaches exactly to the end; when the
+    // archive has bytes after its comment, take the one nearest the end whose
+    // comment fits.
     std::size_t end = m_size;
     std::size_t fitting = m_size;
     const std::size_t lowest = m_size - kEndSize > kMaxCommentSize ? m_size - kEndSize - kMaxCommentSize : 0;
@@ -166,10 +164,7 @@ ZipResult ZipArchive::Open() {
         if (recordEnd < m_size && fitting == m_size) fitting = at;
     }
     if (end == m_size) end = fitting;
-    if (end == m_size) {
-        Close();
-        return ZipResult::kCorrupt;
-    }
+    if (end == m_size) return false;
 
     const std::uint8_t* record = data + end;
     const std::uint16_t count = Read16(record + 10);
@@ -177,8 +172,7 @@ ZipResult ZipArchive::Open() {
     const std::uint64_t directoryOffset = Read32(record + 16);
     if (Read16(record + 4) != 0 || Read16(record + 6) != 0 || Read16(record + 8) != count ||
         directoryOffset + directorySize > end) {
-        Close();
-        return ZipResult::kCorrupt;
+        return false;
     }
 
     std::vector<std::size_t> records;
@@ -186,16 +180,10 @@ ZipResult ZipArchive::Open() {
     const std::size_t directoryEnd = static_cast<std::size_t>(directoryOffset + directorySize);
     std::size_t at = static_cast<std::size_t>(directoryOffset);
     for (unsigned i = 0; i < count; ++i) {
-        if (directoryEnd - at < kCentralSize || Read32(data + at) != kCentralSignature) {
-            Close();
-            return ZipResult::kCorrupt;
-        }
+        if (directoryEnd - at < kCentralSize || Read32(data + at) != kCentralSignature) return false;
         const std::size_t recordSize =
             kCentralSize + Read16(data + at + 28) + Read16(data + at + 30) + Read16(data + at + 32);
-        if (directoryEnd - at < recordSize) {
-            Close();
-            return ZipResult::kCorrupt;
-        }
+        if (directoryEnd - at < recordSize) return false;
         records.push_back(at);
         at += recordSize;
     }
@@ -203,7 +191,13 @@ ZipResult ZipArchive::Open() {
     m_data = data;
     m_directoryOffset = static_cast<std::size_t>(directoryOffset);
     m_records = std::move(records);
-    return ZipResult::kOk;
+    return true;
+}
+
+ZipResult ZipArchive::Open() {
+    if (ReadDirectory()) return ZipResult::kOk;
+    Close();
+    return ZipResult::kCorrupt;
 }
 
 ZipResult ZipArchive::FindItem(const std::wstring& name, bool ignoreCase, int* index, ZipEntry* entry) const {

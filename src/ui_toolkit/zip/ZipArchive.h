@@ -21,7 +21,7 @@
 
 enum class ZipResult {
     kOk,
-    kMoreData,     // the buffer was filled and the entry is longer
+    kMoreData,  // the buffer was filled and the entry is longer
     kNotFound,
     kCorrupt,      // malformed, unsupported or damaged archive or entry
     kReadError,    // the archive file could not be read
@@ -103,6 +103,7 @@ public:
 
 private:
     ZipResult Open();
+    bool ReadDirectory();
     void FillEntry(int index, ZipEntry* entry) const;
 
     const std::uint8_t* m_data = nullptr;
