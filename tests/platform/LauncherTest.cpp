@@ -210,7 +210,13 @@ TEST_P(RunAsInteractiveUserTest, DropsToTheUserBehindRoot) {
     if (root) {
         ASSERT_EQ(setgroups(1, &extraGroup), 0);
     }
+    // The installer starts programs while other threads of it run; the child
+    // must still be able to change its user then.
+    std::promise<void> release;
+    std::thread worker([done = release.get_future()] { done.wait(); });
     const bool started = platform::RunAsInteractiveUser(program);
+    release.set_value();
+    worker.join();
     if (root) {
         ASSERT_EQ(setgroups(groups.size(), groups.data()), 0);
     }

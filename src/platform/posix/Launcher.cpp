@@ -211,8 +211,9 @@ bool StartDetached(const std::vector<std::string>& argv, const std::optional<Acc
     const pid_t child = fork();
     if (child == 0) {
         close(report[0]);
-        // _Fork skips the atfork handlers, which need not be safe here.
-        const pid_t grandchild = _Fork();
+        // A full fork, not _Fork: only it leaves the C library knowing that a
+        // single thread runs, which setgroups/setgid/setuid rely on.
+        const pid_t grandchild = fork();
         if (grandchild < 0) {
             ReportAndExit(report[1], errno);
         }
