@@ -198,6 +198,8 @@ resume_load_result resume_file::open(const std::wstring& path) {
     std::uintmax_t size = std::filesystem::file_size(to_fs_path(path_), size_error);
     if (size_error) size = 0;
 
+    // A file stream does not say why it failed to open; the errno of the
+    // failed open does.
     errno = 0;
     if (!open_file()) {
         result.outcome = resume_outcome::load_failed;

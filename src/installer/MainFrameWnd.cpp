@@ -2,6 +2,7 @@
 
 #include "installer/ArchiveExtraction.h"
 #include "platform/ExecutableResources.h"
+#include "platform/FileSystem.h"
 #include "shell/Log.h"
 #include "shell/StringUtil.h"
 #include "shell/SystemUtil.h"
@@ -33,6 +34,12 @@ CMainFrameWnd::CMainFrameWnd() = default;
 void CMainFrameWnd::InitEnvironment() {
     if (EnvironmentReady().exchange(true)) return;
     m_workDir = ::GetWorkDir();
+    // The downloaded installer is run with administrator rights from here:
+    // nobody but its owner may swap it between the download and the start.
+    const std::string workDir = WideToAnsi(m_workDir);
+    platform::CreateFolders(workDir);
+    platform::RestrictWritesToOwner(workDir);
+    platform::RestrictWritesToOwner(WideToAnsi(GetProgramFilesDir() + L"zelmora_down"));
     LogInit(L"zelmora_down.log", m_workDir + L"Log");
     LoadResZipFile();
     m_languageManager.LoadLanguage(m_workDir + L"language/");

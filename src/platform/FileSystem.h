@@ -26,4 +26,8 @@ std::optional<std::uint64_t> FreeBytesOfVolume(const std::string& path);
 // Creates the folder and every missing parent; true when it exists afterwards.
 bool CreateFolders(const std::string& path);
 
+// Takes write permission from group and others, so nobody else can replace
+// what the folder holds. False when the folder's mode cannot be changed.
+bool RestrictWritesToOwner(const std::string& path);
+
 }  // namespace platform

@@ -38,7 +38,8 @@ protected:
         return path;
     }
     int Run(const std::string& program, const std::string& locale = "en_US.UTF-8") {
-        return RunCommand("env -u LANGUAGE LC_ALL=" + locale + " ZD_PROGRAM_FILES='" + folder_.path() +
+        // A permissive umask shows that the work folder still admits no other writer.
+        return RunCommand("umask 000; env -u LANGUAGE LC_ALL=" + locale + " ZD_PROGRAM_FILES='" + folder_.path() +
                           "/pf' XDG_RUNTIME_DIR='" + folder_.path() + "/run' '" + program + "' 2>&1");
     }
     std::string WorkDir(const std::string& baseName) { return folder_ / ("pf/zelmora_down/" + baseName + "/"); }
@@ -64,6 +65,11 @@ TEST_F(InstallerRunTest, PreparesTheWorkFolderNamedAfterTheProgramFile) {
     EXPECT_NE(log.find(" Language Code:1031\n "), std::string::npos) << log;
     EXPECT_NE(log.find(" Domain:net_tw\r\n\n "), std::string::npos) << log;
     EXPECT_NE(log.find("window is not built yet"), std::string::npos) << log;
+
+    for (const std::string& folder : {work, folder_ / "pf/zelmora_down"}) {
+        const auto permissions = fs::status(folder).permissions();
+        EXPECT_EQ(permissions & (fs::perms::group_write | fs::perms::others_write), fs::perms::none) << folder;
+    }
 }
 
 TEST_F(InstallerRunTest, TheInstanceNameComesFromTheVersionResourceElseTheFileName) {

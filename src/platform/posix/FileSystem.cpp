@@ -74,5 +74,11 @@ bool CreateFolders(const std::string& path) {
     return IsFolder(path);
 }
 
+bool RestrictWritesToOwner(const std::string& path) {
+    struct stat status {};
+    if (stat(path.c_str(), &status) != 0) return false;
+    return chmod(path.c_str(), status.st_mode & 07777 & ~(S_IWGRP | S_IWOTH)) == 0;
+}
+
 }  // namespace platform
 

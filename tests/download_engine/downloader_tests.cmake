@@ -1,0 +1,3 @@
+zd_test(downloader_unit_tests
+  SOURCES RangefieldTest.cpp
+  LIBS zd_download_engine)
