@@ -41,30 +41,32 @@ Input Mutate(const std::vector<Input>& seeds, std::mt19937& rng) {
     for (int i = 0; i < edits; ++i) {
         const std::size_t at = input.empty() ? 0 : rng() % (input.size() + 1);
         switch (rng() % 5) {
-        case 0:  // flip a bit
-            if (at < input.size()) input[at] ^= static_cast<std::uint8_t>(1u << (rng() % 8));
-            break;
-        case 1:  // a byte that often matters to parsers
-            if (at < input.size()) {
-                static const std::uint8_t kInteresting[] = {0, 0xFF, 0x7F, 0x80, '<', '>', '=', '"', '\n', '/', '\\'};
-                input[at] = kInteresting[rng() % sizeof kInteresting];
+            case 0:  // flip a bit
+                if (at < input.size()) input[at] ^= static_cast<std::uint8_t>(1u << (rng() % 8));
+                break;
+            case 1:  // a byte that often matters to parsers
+                if (at < input.size()) {
+                    static const std::uint8_t kInteresting[] = {0,   0xFF, 0x7F, 0x80, '<', '>',
+                                                                '=', '"',  '\n', '/',  '\\'};
+                    input[at] = kInteresting[rng() % sizeof kInteresting];
+                }
+                break;
+            case 2:  // truncate
+                input.resize(at);
+                break;
+            case 3:  // insert random bytes
+                input.insert(input.begin() + static_cast<std::ptrdiff_t>(at), 1 + rng() % 16,
+                             static_cast<std::uint8_t>(rng()));
+                break;
+            default: {  // splice in a piece of another seed
+                const Input& other = seeds[rng() % seeds.size()];
+                if (other.empty()) break;
+                const std::size_t from = rng() % other.size();
+                const std::size_t length = 1 + rng() % (other.size() - from);
+                input.insert(input.begin() + static_cast<std::ptrdiff_t>(at),
+                             other.begin() + static_cast<std::ptrdiff_t>(from),
+                             other.begin() + static_cast<std::ptrdiff_t>(from + length));
             }
-            break;
-        case 2:  // truncate
-            input.resize(at);
-            break;
-        case 3:  // insert random bytes
-            input.insert(input.begin() + static_cast<std::ptrdiff_t>(at), 1 + rng() % 16,
-                         static_cast<std::uint8_t>(rng()));
-            break;
-        default: {  // splice in a piece of another seed
-            const Input& other = seeds[rng() % seeds.size()];
-            if (other.empty()) break;
-            const std::size_t from = rng() % other.size();
-            const std::size_t length = 1 + rng() % (other.size() - from);
-            input.insert(input.begin() + static_cast<std::ptrdiff_t>(at), other.begin() + static_cast<std::ptrdiff_t>(from),
-                         other.begin() + static_cast<std::ptrdiff_t>(from + length));
-        }
         }
     }
     return input;
@@ -91,7 +93,7 @@ int main(int argc, char** argv) {
     while (std::chrono::steady_clock::now() < end) {
         for (int i = 0; i < 256; ++i, ++runs) Run(Mutate(seeds, rng));
     }
-    std::printf("standalone fuzz driver: %llu inputs from %zu seeds, no crash\n",
-                static_cast<unsigned long long>(runs), seeds.size());
+    std::printf("standalone fuzz driver: %llu inputs from %zu seeds, no crash\n", static_cast<unsigned long long>(runs),
+                seeds.size());
     return 0;
 }

@@ -14,7 +14,9 @@ namespace fs = std::filesystem;
 // Pieces a connection asks for at once, and the connection time-out, of every task.
 constexpr int kPiecesPerRequest = 8;
 
-fs::path FsPath(const std::wstring& path) { return fs::u8path(dlengine::wide_to_utf8(path)); }
+fs::path FsPath(const std::wstring& path) {
+    return fs::u8path(dlengine::wide_to_utf8(path));
+}
 
 // Moves the finished data file into place. It is cut to the file size first,
 // so a longer stale file never leaves trailing bytes in the result.
@@ -34,8 +36,8 @@ bool MoveIntoPlace(const fs::path& data, const fs::path& target, std::int64_t si
 }  // namespace
 
 std::string TaskKeyOf(const std::string& url) {
-    const uLong crc = crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(url.data()),
-                            static_cast<uInt>(url.size()));
+    const uLong crc =
+        crc32(crc32(0L, Z_NULL, 0), reinterpret_cast<const Bytef*>(url.data()), static_cast<uInt>(url.size()));
     return std::to_string(static_cast<std::uint32_t>(crc));
 }
 

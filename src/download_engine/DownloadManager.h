@@ -21,7 +21,7 @@ enum TaskState {
     kTask_Error = 1,       // the downloader's start or its event loop failed
     kTask_Incomplete = 2,  // the loop ended with bytes missing; also after a stop
     kTask_Running = 3,
-    kTask_Complete = 4,    // all bytes present, moved to the target path
+    kTask_Complete = 4,  // all bytes present, moved to the target path
     kTask_Starting = 5,
     kTask_Stopping = 6,
 };

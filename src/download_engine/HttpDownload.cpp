@@ -70,14 +70,21 @@ int CHttpDownload::Download() {
             std::this_thread::sleep_for(m_poll);
             bool finished = true;
             switch (status.state) {
-            case kTask_Complete: result = kDownload_Success; break;
-            case kTask_Running:
-                Raise(3, static_cast<int>(status.progress * 100.0f), 0);
-                finished = false;
-                break;
-            case kTask_Error: result = kDownload_Error; break;
-            case kTask_Incomplete: result = kDownload_Incomplete; break;
-            default: finished = false;
+                case kTask_Complete:
+                    result = kDownload_Success;
+                    break;
+                case kTask_Running:
+                    Raise(3, static_cast<int>(status.progress * 100.0f), 0);
+                    finished = false;
+                    break;
+                case kTask_Error:
+                    result = kDownload_Error;
+                    break;
+                case kTask_Incomplete:
+                    result = kDownload_Incomplete;
+                    break;
+                default:
+                    finished = false;
             }
             stopped = m_current == nullptr;
             if (finished) break;

@@ -24,10 +24,10 @@ struct DownloadRequest {
 using ProgressCallback = void (*)(int event, int value, int elapsed, void* owner);
 
 enum DownloadResult {
-    kDownload_Success = 0,     // complete and moved to the target path
+    kDownload_Success = 0,  // complete and moved to the target path
     kDownload_Incomplete = -2,
     kDownload_Error = -4,
-    kDownload_Stopped = -5,    // stopped, or no task could be made
+    kDownload_Stopped = -5,  // stopped, or no task could be made
 };
 
 class CHttpDownload {

@@ -187,7 +187,8 @@ void multi_download::start(const std::string& url_text, const settings& options,
 
     rate_budget_ = settings_.download_rate_limit;
     if (settings_.connections_limit == -1) settings_.connections_limit = default_connections;
-    if (settings_.piece_size == -1 && file_size_ != -1) settings_.piece_size = static_cast<int>(default_piece_size(file_size_));
+    if (settings_.piece_size == -1 && file_size_ != -1)
+        settings_.piece_size = static_cast<int>(default_piece_size(file_size_));
     range_options_ = settings_.opts;
     range_options_.set("Connection", keep_alive_ ? "keep-alive" : "close");
     abort_ = false;
@@ -293,16 +294,16 @@ bool multi_download::allocate_range(std::int64_t& first, std::int64_t& last) {
 void multi_download::open_range(int index, const connection_ptr& connection) {
     connection->last_request_time = clock_type::now();
     auto self = shared_from_this();
-    connection->stream->async_open(final_url_, [self, index, connection](const error_code& ec) {
-        self->handle_open(index, connection, ec);
-    });
+    connection->stream->async_open(
+        final_url_, [self, index, connection](const error_code& ec) { self->handle_open(index, connection, ec); });
 }
 
 bool multi_download::range_answer_fits(const connection_ptr& connection) const {
     // A server that ignores the range would send bytes of another offset;
     // writing them at this range's offset would corrupt the file.
     const std::string content_range = connection->stream->response_options().find("Content-Range").value_or("");
-    const std::string expected = "bytes " + std::to_string(connection->request_range[0] + connection->bytes_transferred) + "-";
+    const std::string expected =
+        "bytes " + std::to_string(connection->request_range[0] + connection->bytes_transferred) + "-";
     return connection->stream->status_code() == 206 && content_range.compare(0, expected.size(), expected) == 0;
 }
 
@@ -364,15 +365,13 @@ void multi_download::read_more(int index, const connection_ptr& connection) {
             return;
         }
     }
-    connection->stream->async_read_some(
-        boost::asio::buffer(connection->buffer, size),
-        [self, index, connection](const error_code& ec, std::size_t count) {
-            self->handle_read(index, connection, ec, count);
-        });
+    connection->stream->async_read_some(boost::asio::buffer(connection->buffer, size),
+                                        [self, index, connection](const error_code& ec, std::size_t count) {
+                                            self->handle_read(index, connection, ec, count);
+                                        });
 }
 
-void multi_download::handle_read(int index, const connection_ptr& connection, const error_code& ec,
-                                 std::size_t count) {
+void multi_download::handle_read(int index, const connection_ptr& connection, const error_code& ec, std::size_t count) {
     bytes_this_second_ += static_cast<std::int64_t>(count);
     if (storage_ && count > 0 && (!ec || ec == boost::asio::error::eof)) {
         const std::int64_t offset = connection->request_range[0] + connection->bytes_transferred;

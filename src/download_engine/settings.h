@@ -20,11 +20,11 @@ struct settings {
     std::wstring meta_file;        // resume file; empty: file name + ".cfg"
     bool meta_url = true;          // take the final URL from the resume file
     bool disable_multi_download = false;
-    std::wstring save_path;        // the data file
+    std::wstring save_path;  // the data file
     bool check_certificate = true;
-    std::string ca_file;           // PEM authorities trusted instead of the system store
+    std::string ca_file;                // PEM authorities trusted instead of the system store
     storage_factory storage = nullptr;  // none: default_storge
-    request_opts opts;             // extra headers and options of every request
+    request_opts opts;                  // extra headers and options of every request
     proxy_settings proxy;
 };
 

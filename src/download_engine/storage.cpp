@@ -8,7 +8,9 @@
 
 namespace dlengine {
 
-default_storge::~default_storge() { close(); }
+default_storge::~default_storge() {
+    close();
+}
 
 void default_storge::open(const std::wstring& path, boost::system::error_code& ec) {
     close();
@@ -51,8 +53,8 @@ std::size_t default_storge::write(const void* buffer, std::size_t size) {
 std::size_t default_storge::read(void* buffer, std::int64_t offset, std::size_t size) {
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t count = ::pread(fd_, static_cast<char*>(buffer) + done, size - done,
-                                      static_cast<off_t>(offset + done));
+        const ssize_t count =
+            ::pread(fd_, static_cast<char*>(buffer) + done, size - done, static_cast<off_t>(offset + done));
         if (count < 0 && errno == EINTR) continue;
         if (count < 0) error_.assign(errno, boost::system::system_category());
         if (count <= 0) {
@@ -70,6 +72,8 @@ std::size_t default_storge::read(void* buffer, std::size_t size) {
     return done;
 }
 
-bool default_storge::eof() { return eof_; }
+bool default_storge::eof() {
+    return eof_;
+}
 
 }  // namespace dlengine

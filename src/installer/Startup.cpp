@@ -10,11 +10,9 @@ namespace {
 
 // The first copy's part once it holds the instance lock.
 int RunFirstInstance(CMainFrameWnd& frame, platform::InstanceLock& lock, const std::wstring& title) {
-    lock.StartAnswering({[title] { return WideToAnsi(title); },
-                         [] {
-                             LogWrite("RunFirstInstance", __FILE__, __LINE__, kLogInfo,
-                                      "another copy asked to raise the window");
-                         }});
+    lock.StartAnswering(
+        {[title] { return WideToAnsi(title); },
+         [] { LogWrite("RunFirstInstance", __FILE__, __LINE__, kLogInfo, "another copy asked to raise the window"); }});
     frame.LoadDomainFile();
     LogWrite("RunFirstInstance", __FILE__, __LINE__, kLogInfo,
              "the installer window is not built yet; start-up ends after the single-instance check");

@@ -17,7 +17,8 @@ std::wstring DecodeUtf16Le(const std::string& bytes, std::size_t from) {
     for (std::size_t i = from; i + 1 < bytes.size(); i += 2) {
         const unsigned unit = static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8;
         if (unit >= 0xD800 && unit <= 0xDBFF && i + 3 < bytes.size()) {
-            const unsigned low = static_cast<unsigned char>(bytes[i + 2]) | static_cast<unsigned char>(bytes[i + 3]) << 8;
+            const unsigned low = static_cast<unsigned char>(bytes[i + 2]) | static_cast<unsigned char>(bytes[i + 3])
+                                                                                << 8;
             if (low >= 0xDC00 && low <= 0xDFFF) {
                 text.push_back(static_cast<wchar_t>(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00)));
                 i += 2;
@@ -30,7 +31,8 @@ std::wstring DecodeUtf16Le(const std::string& bytes, std::size_t from) {
 }
 
 std::wstring DecodeIniText(const std::string& bytes) {
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF && static_cast<unsigned char>(bytes[1]) == 0xFE) {
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+        static_cast<unsigned char>(bytes[1]) == 0xFE) {
         return DecodeUtf16Le(bytes, 2);
     }
     if (bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) return platform::ToWide(std::string_view(bytes).substr(3));
@@ -75,7 +77,8 @@ IniEntries ParseIniSection(const std::string& fileBytes, const std::wstring& sec
         if (line.empty()) continue;
         if (line.front() == L'[') {
             const std::size_t close = line.find(L']');
-            const std::wstring name = Trim(line.substr(1, close == std::wstring::npos ? std::wstring::npos : close - 1));
+            const std::wstring name =
+                Trim(line.substr(1, close == std::wstring::npos ? std::wstring::npos : close - 1));
             if (where == Where::kInside) {
                 where = Where::kAfter;
             } else if (EqualIgnoringAsciiCase(name, section)) {

@@ -76,9 +76,13 @@ std::wstring LanguageManager::GetDownUrlEx() const {
     return url.empty() ? std::wstring() : AppendCustomParam(url, m_domain);
 }
 
-std::wstring LanguageManager::GetInstallUrl() const { return AppendCustomParam(GetUrl(L"STR_INSTALL_URL"), m_domain); }
+std::wstring LanguageManager::GetInstallUrl() const {
+    return AppendCustomParam(GetUrl(L"STR_INSTALL_URL"), m_domain);
+}
 
-std::wstring LanguageManager::GetLicenceUrl() const { return AppendCustomParam(GetUrl(L"STR_LICENCE_URL"), m_domain); }
+std::wstring LanguageManager::GetLicenceUrl() const {
+    return AppendCustomParam(GetUrl(L"STR_LICENCE_URL"), m_domain);
+}
 
 std::wstring LanguageManager::GetCarouselUrl() const {
     return std::wstring(L"https://") + kApiHost + L"/downloader/carousel?pid=" + GetProductValue(L"STR_PID") +

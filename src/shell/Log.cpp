@@ -42,10 +42,14 @@ const std::string& ProgramBaseName() {
 
 log4cpp::Priority::Value PriorityOfLevel(int level) {
     switch (level) {
-    case kLogDebug: return log4cpp::Priority::DEBUG;
-    case kLogInfo: return log4cpp::Priority::INFO;
-    case kLogWarning: return log4cpp::Priority::WARN;
-    default: return log4cpp::Priority::ERROR;
+        case kLogDebug:
+            return log4cpp::Priority::DEBUG;
+        case kLogInfo:
+            return log4cpp::Priority::INFO;
+        case kLogWarning:
+            return log4cpp::Priority::WARN;
+        default:
+            return log4cpp::Priority::ERROR;
     }
 }
 
@@ -59,8 +63,8 @@ void Emit(const std::string& function, const std::string& sourceFile, int line, 
     std::string text = message;
     if (forcePrefix || kLocationPrefix) {
         const std::string file = SourceFileName(sourceFile);
-        const int length = std::snprintf(nullptr, 0, "[%s:%d][%s] %s", file.c_str(), line, function.c_str(),
-                                         message.c_str());
+        const int length =
+            std::snprintf(nullptr, 0, "[%s:%d][%s] %s", file.c_str(), line, function.c_str(), message.c_str());
         std::vector<char> buffer(static_cast<std::size_t>(length) + 1);
         std::snprintf(buffer.data(), buffer.size(), "[%s:%d][%s] %s", file.c_str(), line, function.c_str(),
                       message.c_str());

@@ -19,9 +19,13 @@ bool FindProcess(const std::wstring& imageName, pid_t* pid) {
     return false;
 }
 
-bool KillProcess(pid_t pid) { return platform::KillProcess(pid); }
+bool KillProcess(pid_t pid) {
+    return platform::KillProcess(pid);
+}
 
-void OpenUrl(const std::wstring& target) { platform::OpenWithDefaultApplication(platform::ToUtf8(target)); }
+void OpenUrl(const std::wstring& target) {
+    platform::OpenWithDefaultApplication(platform::ToUtf8(target));
+}
 
 void RunProgram(const std::wstring& path, bool asAdmin) {
     const std::string file = platform::ToUtf8(path);

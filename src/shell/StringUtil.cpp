@@ -60,6 +60,10 @@ std::wstring AppendCustomParam(const std::wstring& address, const std::wstring& 
     return address + L"&custom=" + tag;
 }
 
-std::wstring AnsiToWide(const std::string& text) { return platform::ToWide(text); }
+std::wstring AnsiToWide(const std::string& text) {
+    return platform::ToWide(text);
+}
 
-std::string WideToAnsi(const std::wstring& text) { return platform::ToUtf8(text); }
+std::string WideToAnsi(const std::wstring& text) {
+    return platform::ToUtf8(text);
+}

@@ -19,7 +19,9 @@ std::wstring GetWorkDir() {
     return GetProgramFilesDir() + L"zelmora_down/" + FileBaseName(FileNameOfPath(GetModulePath())) + L"/";
 }
 
-std::wstring GetModulePath() { return platform::ToWide(platform::ModulePath()); }
+std::wstring GetModulePath() {
+    return platform::ToWide(platform::ModulePath());
+}
 
 std::wstring GetInstanceFolder() {
     std::wstring folder = platform::ToWide(platform::ModuleFolder());
@@ -59,8 +61,14 @@ bool GetFreeSize(const std::wstring& path, std::uint32_t* freeMiB) {
     return true;
 }
 
-std::wstring GetWindowsProductName() { return platform::ToWide(platform::OsProductName()); }
+std::wstring GetWindowsProductName() {
+    return platform::ToWide(platform::OsProductName());
+}
 
-bool Is64BitSystem() { return platform::Is64BitMachine(); }
+bool Is64BitSystem() {
+    return platform::Is64BitMachine();
+}
 
-std::wstring GetUiLanguageCode() { return std::to_wstring(platform::UserUiLanguageId()); }
+std::wstring GetUiLanguageCode() {
+    return std::to_wstring(platform::UserUiLanguageId());
+}

@@ -58,10 +58,10 @@ TEST(PieceSizeTest, PowersOfTwoFromSixteenKibToSixteenMib) {
     } cases[] = {
         {0, 16384},
         {1000000, 16384},
-        {64ll << 20, 32768},                 // 64 MiB / 2048 = 32 KiB
-        {(64ll << 20) + 2048, 65536},       // one past: the next power
-        {1ll << 40, 16ll << 20},             // capped
-        {(5ll << 30), 4ll << 20},            // 5 GiB: 64-bit arithmetic
+        {64ll << 20, 32768},           // 64 MiB / 2048 = 32 KiB
+        {(64ll << 20) + 2048, 65536},  // one past: the next power
+        {1ll << 40, 16ll << 20},       // capped
+        {(5ll << 30), 4ll << 20},      // 5 GiB: 64-bit arithmetic
     };
     for (const Case& c : cases) EXPECT_EQ(dlengine::default_piece_size(c.fileSize), c.pieceSize) << c.fileSize;
 }

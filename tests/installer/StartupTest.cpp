@@ -28,8 +28,10 @@ protected:
         setenv("XDG_RUNTIME_DIR", (folder_ / "run").c_str(), 1);
     }
     void TearDown() override {
-        if (previousRuntime_.empty()) unsetenv("XDG_RUNTIME_DIR");
-        else setenv("XDG_RUNTIME_DIR", previousRuntime_.c_str(), 1);
+        if (previousRuntime_.empty())
+            unsetenv("XDG_RUNTIME_DIR");
+        else
+            setenv("XDG_RUNTIME_DIR", previousRuntime_.c_str(), 1);
     }
 
     std::string CopyInstaller(const std::string& fileName) {
@@ -104,12 +106,12 @@ TEST_F(InstallerRunTest, ARunningCopyWithAnotherTitleIsNotRaised) {
 TEST_F(InstallerRunTest, ReplacedResourcesAreReadByTheProgramAndSurviveStrip) {
     const std::string program = CopyInstaller("tagged.exe");
     WriteFileText(folder_ / "tag", "net_cn");
-    ASSERT_EQ(RunCommand(std::string(ZD_ZRES_EXE) + " replace '" + program + "' RT_RCDATA 106 '" + folder_.path() +
-                         "/tag'"),
-              0);
-    ASSERT_EQ(RunCommand(std::string(ZD_ZRES_EXE) + " extract '" + program + "' RT_RCDATA 106 '" + folder_.path() +
-                         "/back'"),
-              0);
+    ASSERT_EQ(
+        RunCommand(std::string(ZD_ZRES_EXE) + " replace '" + program + "' RT_RCDATA 106 '" + folder_.path() + "/tag'"),
+        0);
+    ASSERT_EQ(
+        RunCommand(std::string(ZD_ZRES_EXE) + " extract '" + program + "' RT_RCDATA 106 '" + folder_.path() + "/back'"),
+        0);
     EXPECT_EQ(ReadFileText(folder_ / "back"), "net_cn");
     ASSERT_EQ(RunCommand("strip '" + program + "'"), 0);
 

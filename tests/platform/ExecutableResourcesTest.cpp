@@ -14,10 +14,13 @@ namespace fs = std::filesystem;
 using platform::Resource;
 using platform::ResourceTable;
 
-std::vector<std::uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
+std::vector<std::uint8_t> Bytes(const std::string& text) {
+    return {text.begin(), text.end()};
+}
 
 TEST(ResourceTableTest, EncodesAndDecodesAndRejectsEveryTruncation) {
-    const ResourceTable table = {{"RT_RCDATA", 106, Bytes("net_tw\r\n")}, {"ZIPRES", 104, {}}, {"RT_VERSION", 1, Bytes("x")}};
+    const ResourceTable table = {
+        {"RT_RCDATA", 106, Bytes("net_tw\r\n")}, {"ZIPRES", 104, {}}, {"RT_VERSION", 1, Bytes("x")}};
     const auto encoded = platform::EncodeResourceTable(table);
     const auto decoded = platform::DecodeResourceTable(encoded.data(), encoded.size());
     ASSERT_TRUE(decoded);

@@ -25,7 +25,8 @@ protected:
 TEST_F(IniFileTest, ReadsBothEncodingsWithBlanksAroundTheFirstEquals) {
     const std::wstring text =
         L"[URL]\r\n STR_DOWN_URL = https://d.example/a?key=x&lang=Deutsch \r\nSTR_MB=MB\r\nbare line\r\n";
-    const std::string encodings[] = {Utf16LeWithBom(text), platform::ToUtf8(text), "\xEF\xBB\xBF" + platform::ToUtf8(text)};
+    const std::string encodings[] = {Utf16LeWithBom(text), platform::ToUtf8(text),
+                                     "\xEF\xBB\xBF" + platform::ToUtf8(text)};
     for (const std::string& bytes : encodings) {
         const std::wstring file = Write(bytes);
         EXPECT_EQ(ReadIniString(file, L"URL", L"STR_DOWN_URL"), L"https://d.example/a?key=x&lang=Deutsch");
@@ -84,11 +85,11 @@ TEST_F(IniFileTest, SectionReadHoldsAt4096CharactersAndCutsTheLastEntry) {
 
 TEST_F(IniFileTest, BrokenFilesGiveWhatCanBeReadAndNeverCrash) {
     const std::string cases[] = {
-        "",                                 // empty
-        "\xFF\xFE",                         // only the byte-order mark
-        Utf16LeWithBom(L"[A]\r\nk=v").substr(0, 13),  // odd length, cut inside a character
-        "\xFF\xFE\x00\xD8[\x00",            // lone surrogate
-        "[A\r\nk=v\r\n",                    // unterminated section name
+        "",                                                // empty
+        "\xFF\xFE",                                        // only the byte-order mark
+        Utf16LeWithBom(L"[A]\r\nk=v").substr(0, 13),       // odd length, cut inside a character
+        "\xFF\xFE\x00\xD8[\x00",                           // lone surrogate
+        "[A\r\nk=v\r\n",                                   // unterminated section name
         std::string("\x80\xFE\xC3[A]\r\nk=\xC3\x28\r\n"),  // invalid UTF-8
     };
     for (const std::string& bytes : cases) {

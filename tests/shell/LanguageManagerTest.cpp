@@ -19,9 +19,10 @@ protected:
     void SetUp() override {
         for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) unsetenv(name);
         WriteFileText(folder_ / "language.ini", kLanguageIni);
-        WriteProduct(L"STR_PRODUCT_NAME = Zelmora Tarnel\r\nSTR_LISENCE_COLOR = #574DED\r\nSTR_BRAND_NAME = Zelmora\r\n"
-                     L"STR_DIR1_NAME = Zelmora\r\nSTR_DIR2_NAME = Zelmora Tarnel\r\nSTR_EXE_NAME = Tarnel.exe\r\n"
-                     L"STR_PID = 11\r\nSTR_RUN_AS_ADMIN = 1\r\n");
+        WriteProduct(
+            L"STR_PRODUCT_NAME = Zelmora Tarnel\r\nSTR_LISENCE_COLOR = #574DED\r\nSTR_BRAND_NAME = Zelmora\r\n"
+            L"STR_DIR1_NAME = Zelmora\r\nSTR_DIR2_NAME = Zelmora Tarnel\r\nSTR_EXE_NAME = Tarnel.exe\r\n"
+            L"STR_PID = 11\r\nSTR_RUN_AS_ADMIN = 1\r\n");
         WriteLanguage("English", L"STR_INSTALL = Install\r\n",
                       L"STR_INSTALL_URL = https://api.zelmora.example/producturl?key=installed&pid=11&lang=English\r\n"
                       L"STR_LICENCE_URL = https://api.zelmora.example/producturl?pid=11\r\n");
@@ -56,8 +57,7 @@ TEST_F(LanguageManagerTest, ChoosesTheLanguageFromTheUserInterfaceLanguage) {
         {"es_MX.UTF-8", L"English", false},     // 2058 neither
         {"pt_PT.UTF-8", L"Portuguese", false},  // 2070
         {"ar_EG.UTF-8", L"Arabic", true},       // 1025
-        {"zh_CN.UTF-8", L"Chinese", false},
-        {"C", L"English", false},
+        {"zh_CN.UTF-8", L"Chinese", false},    {"C", L"English", false},
     };
     for (const Case& c : cases) {
         const LanguageManager manager = Load(c.locale);
@@ -112,8 +112,10 @@ TEST_F(LanguageManagerTest, RunAsAdminIsFalseOnlyForExactlyZero) {
     struct Case {
         const wchar_t* entry;
         bool expected;
-    } cases[] = {{L"STR_RUN_AS_ADMIN = 0\r\n", false}, {L"STR_RUN_AS_ADMIN = 1\r\n", true},
-                 {L"STR_RUN_AS_ADMIN =\r\n", true},    {L"STR_RUN_AS_ADMIN = 00\r\n", true},
+    } cases[] = {{L"STR_RUN_AS_ADMIN = 0\r\n", false},
+                 {L"STR_RUN_AS_ADMIN = 1\r\n", true},
+                 {L"STR_RUN_AS_ADMIN =\r\n", true},
+                 {L"STR_RUN_AS_ADMIN = 00\r\n", true},
                  {L"", true}};
     for (const Case& c : cases) {
         WriteProduct(c.entry);

@@ -74,10 +74,10 @@ TEST_F(LogTest, AFormatTheArgumentsBreakWritesTheFatalCheckRecord) {
         LogWrite(L"CGA::Wide", L"C:\\src\\GA.cpp", 43, kLogWarning, L"value %s", "\xFF\xFE");
         LogWrite("after", __FILE__, __LINE__, kLogInfo, "still running");
     });
-    const std::regex expected(kStamp + R"( \[GA\.cpp:42\]\[CGA::SendGACommon\] \*\*\*Fatal Error Check,Please Fix it!\*\*\*)" +
-                              "\n " + kStamp +
-                              R"( \[GA\.cpp:43\]\[CGA::Wide\] \*\*\*Fatal Error Check,Please Fix it!\*\*\*)" + "\n " +
-                              kStamp + " still running\n ");
+    const std::regex expected(
+        kStamp + R"( \[GA\.cpp:42\]\[CGA::SendGACommon\] \*\*\*Fatal Error Check,Please Fix it!\*\*\*)" + "\n " +
+        kStamp + R"( \[GA\.cpp:43\]\[CGA::Wide\] \*\*\*Fatal Error Check,Please Fix it!\*\*\*)" + "\n " + kStamp +
+        " still running\n ");
     EXPECT_TRUE(std::regex_match(ReadFileText(LogPath()), expected)) << ReadFileText(LogPath());
 }
 
@@ -117,8 +117,8 @@ TEST_F(LogTest, RollsOverAtTenMebibytesKeepingOneBackup) {
 
 TEST_F(LogTest, AWriteBeforeInitUsesTheProgramFolder) {
     const std::string program = platform::ModulePath();
-    const std::string expected = platform::ModuleFolder() + "Log/" +
-                                 std::filesystem::path(program).stem().string() + ".log";
+    const std::string expected =
+        platform::ModuleFolder() + "Log/" + std::filesystem::path(program).stem().string() + ".log";
     std::filesystem::remove(expected);
     InChild([] { LogWrite("f", __FILE__, __LINE__, kLogInfo, "before init"); });
     EXPECT_NE(ReadFileText(expected).find(" before init\n "), std::string::npos) << expected;

@@ -19,7 +19,8 @@ std::string ProgressLine(std::int64_t downloaded, std::int64_t total, int bytesP
     std::string line;
     char text[64];
     if (total > 0) {
-        std::snprintf(text, sizeof text, "%5.1f%%  ", 100.0 * static_cast<double>(downloaded) / static_cast<double>(total));
+        std::snprintf(text, sizeof text, "%5.1f%%  ",
+                      100.0 * static_cast<double>(downloaded) / static_cast<double>(total));
         line += text;
     }
     line += FormatBytes(downloaded);

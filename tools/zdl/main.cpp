@@ -34,7 +34,9 @@ constexpr int kConnectionTimeOutSeconds = 20;
 
 std::atomic<bool> g_stopRequested{false};
 
-void OnSignal(int) { g_stopRequested = true; }
+void OnSignal(int) {
+    g_stopRequested = true;
+}
 
 int Usage(const char* problem) {
     if (problem) std::fprintf(stderr, "zdl: %s\n", problem);
@@ -120,15 +122,15 @@ int main(int argc, char** argv) {
     if (terminal) std::fputc('\n', stderr);
 
     switch (status.state) {
-    case kTask_Complete:
-        std::fprintf(stderr, "zdl: %s complete, %s\n", output.c_str(), FormatBytes(status.total).c_str());
-        return 0;
-    case kTask_Incomplete:
-        std::fprintf(stderr, "zdl: %s, %s of %s; run again to resume\n", stopping ? "stopped" : "incomplete",
-                     FormatBytes(status.downloaded).c_str(), FormatBytes(status.total).c_str());
-        return stopping ? 5 : 2;
-    default:
-        std::fprintf(stderr, "zdl: the download failed (the server refused, or the file could not be written)\n");
-        return 4;
+        case kTask_Complete:
+            std::fprintf(stderr, "zdl: %s complete, %s\n", output.c_str(), FormatBytes(status.total).c_str());
+            return 0;
+        case kTask_Incomplete:
+            std::fprintf(stderr, "zdl: %s, %s of %s; run again to resume\n", stopping ? "stopped" : "incomplete",
+                         FormatBytes(status.downloaded).c_str(), FormatBytes(status.total).c_str());
+            return stopping ? 5 : 2;
+        default:
+            std::fprintf(stderr, "zdl: the download failed (the server refused, or the file could not be written)\n");
+            return 4;
     }
 }
