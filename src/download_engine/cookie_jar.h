@@ -44,7 +44,6 @@ private:
         bool host_only = true;
         std::string path;
         bool secure = false;
-        bool http_only = false;
         std::optional<clock::time_point> expires;
     };
 

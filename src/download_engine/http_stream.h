@@ -45,15 +45,14 @@ public:
 
     // Connects (directly or through the proxy, TLS for "https"), sends the
     // request built from the options of set_request_options() and reads the
-    // response head,
-    // following up to redirect_limit() 301/302 answers. Success for 200 and
-    // 206; another status is reported as its "HTTP" error after the whole
-    // head was read, so headers and location() are still available.
-    // A protocol other than "http" or "https" fails with
+    // response head, following up to redirect_limit() 301/302 answers.
+    // Success for 200 and 206; another status is reported as its "HTTP"
+    // error after the whole head was read, so headers and location() are
+    // still available. A protocol other than "http" or "https" fails with
     // operation_not_supported.
     // Throws boost::system::system_error (invalid_redirect_address) when a
-    // redirect location does not parse; it is the only exception any
-    // operation of the engine raises.
+    // redirect to follow has no Location or one that does not parse; it is
+    // the only exception the engine's operations raise.
     void open(const url& target, boost::system::error_code& ec);
 
     // The same as open(), except that an unparsable redirect location ends
@@ -81,9 +80,10 @@ public:
     void async_receive_header(open_handler handler);
 
     // Reads at most buffer_size(buffer) body bytes. The end of the body is
-    // reported as asio's end of file, or, on a kept-alive connection whose
-    // body length is known (content length or last chunk), as 0 bytes with
-    // no error.
+    // reported as asio's end of file, or, on a kept-alive connection, as 0
+    // bytes with no error once the last chunk or content_length() bytes were
+    // read. For a 206 the content length is the file's total, not the
+    // range's: a range reader stops by its own count.
     std::size_t read_some(const boost::asio::mutable_buffer& buffer, boost::system::error_code& ec);
 
     // The asynchronous read_some(). The bytes behind `buffer` must stay valid

@@ -381,6 +381,11 @@ void multi_download::handle_read(int index, const connection_ptr& connection, co
         }
         // Recorded only once written, so the resume file never claims a gap.
         if (file_size_ != -1) downloaded_.update(offset, offset + static_cast<std::int64_t>(count));
+        if (accept_multi_ && downloaded_.bytes() >= file_size_ && downloaded_.is_full()) {
+            // Every byte is written: end now rather than at the next tick.
+            end_transfer();
+            return;
+        }
     }
     connection->bytes_transferred += static_cast<std::int64_t>(count);
     connection->bytes_downloaded += static_cast<std::int64_t>(count);
@@ -433,6 +438,10 @@ void multi_download::fail_write(const error_code& ec) {
         std::lock_guard<std::mutex> guard(state_lock_);
         write_error_ = ec ? ec : make_error_code(boost::system::errc::io_error);
     }
+    end_transfer();
+}
+
+void multi_download::end_transfer() {
     abort_ = true;
     timer_.cancel();
     std::lock_guard<std::mutex> guard(connections_lock_);
@@ -486,7 +495,6 @@ void multi_download::on_tick(const error_code& ec) {
         for (const connection_ptr& connection : connections_) {
             const int this_index = index++;
             if (connection->done) continue;
-            all_done = false;
             if (!connection->reconnect && now - connection->last_request_time <= time_out) continue;
             error_code ignored;
             connection->stream->close(ignored);
@@ -516,6 +524,7 @@ void multi_download::on_tick(const error_code& ec) {
             connection->stream = make_stream(range_header(position, connection->request_range[1]));
             open_range(this_index, connection);
         }
+        // Connections given up above count at once, so the last tick is not one late.
         for (const connection_ptr& connection : connections_) all_done = all_done && connection->done;
     }
     if (all_done || abort_) {

@@ -88,6 +88,9 @@ private:
     void arm_timer();
     void end_single();
     void fail_write(const boost::system::error_code& ec);
+    // Cancels the tick and closes every stream, so the event loop runs dry;
+    // the cancelled tick still writes the resume file and closes the storage.
+    void end_transfer();
     void update_meta();
     bool open_meta();
     void finish();

@@ -48,8 +48,8 @@ boost::system::error_code response_head_parser::eof_error() const {
     return boost::asio::error::eof;
 }
 
-// "HTTP/" 1*DIGIT "." 1*DIGIT SP 3DIGIT SP reason, where the reason holds no
-// control character other than a tab.
+// "HTTP/" 1*DIGIT "." 1*DIGIT SP 3DIGIT SP reason, where the status is 100
+// or more and the reason holds no control character other than a tab.
 bool response_head_parser::parse_status_line(boost::system::error_code& ec) {
     const std::string& line = line_;
     std::size_t at = 0;
@@ -68,7 +68,9 @@ bool response_head_parser::parse_status_line(boost::system::error_code& ec) {
     if (valid) {
         const std::size_t status_start = at;
         valid = digits() == 3 && at < line.size() && line[at++] == ' ';
+        // A leading 0 is no status class of HTTP.
         if (valid) status = std::stoi(line.substr(status_start, 3));
+        valid = valid && status >= 100;
     }
     for (std::size_t i = at; valid && i < line.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(line[i]);
@@ -92,20 +94,20 @@ void response_head_parser::flush_pending() {
 }
 
 bool response_head_parser::parse_header_line(boost::system::error_code& ec) {
-    const auto fail = [this, &ec]() { return this->fail(http_error::malformed_response_headers, ec); };
+    const auto malformed = [this, &ec]() { return fail(http_error::malformed_response_headers, ec); };
     if (is_space(line_[0])) {
-        if (!pending_) return fail();
+        if (!pending_) return malformed();
         const std::string more = trim(line_);
         std::string& value = pending_->second;
         if (!more.empty()) value += value.empty() ? more : " " + more;
         return true;
     }
     const std::size_t colon = line_.find(':');
-    if (colon == std::string::npos) return fail();
+    if (colon == std::string::npos) return malformed();
     const std::string name = trim(line_.substr(0, colon));
-    if (name.empty()) return fail();
+    if (name.empty()) return malformed();
     for (char c : name) {
-        if (!is_token_char(c)) return fail();
+        if (!is_token_char(c)) return malformed();
     }
     flush_pending();
     pending_.emplace(name, trim(line_.substr(colon + 1)));
@@ -129,7 +131,13 @@ std::size_t response_head_parser::feed(const char* data, std::size_t size, boost
                 fail(http_error::malformed_status_line, ec);
                 return used;
             }
-            if (++continue_end_seen_ == 2) state_ = state::status_line;
+            if (++continue_end_seen_ < 2) continue;
+            if (post_request_) {
+                state_ = state::done;
+                ec = http_error::continue_status;
+                return used;
+            }
+            state_ = state::status_line;
             continue;
         }
         if (c == '\n' && !line_.empty() && line_.back() == '\r') {
@@ -137,11 +145,6 @@ std::size_t response_head_parser::feed(const char* data, std::size_t size, boost
             if (state_ == state::status_line) {
                 if (!parse_status_line(ec)) return used;
                 if (status_ == 100) {
-                    if (post_request_) {
-                        state_ = state::done;
-                        ec = http_error::continue_status;
-                        return used;
-                    }
                     state_ = state::continue_end;
                     continue_end_seen_ = 0;
                 } else {

@@ -32,7 +32,8 @@ url url::from_string(const std::string& text, boost::system::error_code& ec) {
 
     url result;
     const std::size_t colon = text.find(':');
-    if (colon == std::string::npos || text.compare(colon, 3, "://") != 0) return fail();
+    // Without a protocol the text would not read back as the same URL.
+    if (colon == 0 || colon == std::string::npos || text.compare(colon, 3, "://") != 0) return fail();
     for (std::size_t i = 0; i < colon; ++i) {
         result.protocol_ += static_cast<char>(std::tolower(static_cast<unsigned char>(text[i])));
     }
@@ -63,6 +64,8 @@ url url::from_string(const std::string& text, boost::system::error_code& ec) {
     } else {
         host_end = find_first_of(text, ":/?#", at);
         result.host_ = text.substr(at, host_end - at);
+        // A second "@" would make the user information ambiguous.
+        if (result.host_.find('@') != std::string::npos) return fail();
     }
     at = host_end;
 

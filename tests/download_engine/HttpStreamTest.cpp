@@ -333,6 +333,42 @@ TEST_P(HttpStreamTest, CookiesSetOnARedirectGoWithTheNextRequest) {
     EXPECT_EQ(requests[0].find("Cookie:"), std::string::npos);
 }
 
+TEST_P(HttpStreamTest, AnAnswerDribbledByteByByteReadsTheSame) {
+    FaultServer server([](const FaultRequest&, FaultConnection& connection) {
+        connection.SendDribbled("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nX-Folded: a\r\n b\r\n"
+                                "Transfer-Encoding: chunked\r\n\r\n" +
+                                fault::Chunked({"hello", " ", "world"}));
+        connection.Close();
+    });
+    ASSERT_FALSE(driver_.Open(server.Url("/")));
+    EXPECT_EQ(stream_.response_options().find("X-Folded"), std::optional<std::string>("a b"));
+    const ReadResult result = driver_.ReadAll(64);
+    EXPECT_EQ(result.body, "hello world");
+    EXPECT_EQ(result.error, asio::error::eof);
+}
+
+TEST_P(HttpStreamTest, RangesOfAFileServer) {
+    const std::string content = "0123456789abcdefghij";
+    FaultServer server(fault::ServeFile(content, fault::RangeSize::kTotalUnknown));
+    request_opts options;
+    options.insert("Connection", "keep-alive");
+    options.insert("Range", "bytes=5-9");
+    stream_.set_request_options(options);
+    ASSERT_FALSE(driver_.Open(server.Url("/f")));
+    EXPECT_EQ(stream_.status_code(), 206);
+    // An unknown total ("*") leaves the length of the part.
+    EXPECT_EQ(stream_.content_length(), 5);
+    EXPECT_EQ(driver_.ReadAll().body, "56789");
+
+    options.set("Range", "bytes=50-");
+    EXPECT_EQ(driver_.Request(options), http_error::requested_range_not_satisfiable);
+    options.remove("Range");
+    ASSERT_FALSE(driver_.Request(options));
+    EXPECT_EQ(stream_.status_code(), 200);
+    EXPECT_EQ(driver_.ReadAll().body, content);
+    EXPECT_EQ(server.ConnectionCount(), 1u);
+}
+
 INSTANTIATE_TEST_SUITE_P(Forms, HttpStreamTest, ::testing::Values(Mode::kBlocking, Mode::kAsync),
                          [](const ::testing::TestParamInfo<Mode>& info) { return ModeName(info.param); });
 

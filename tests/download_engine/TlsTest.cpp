@@ -115,6 +115,20 @@ TEST_P(TlsTest, ACertificateForAnotherNameIsRejectedWithVerification) {
     EXPECT_FALSE(unchecked.Open(nginx.Url("/file.bin", "localhost")));
 }
 
+TEST_P(TlsTest, TheClientSpeaksTls12Only) {
+    const TestCertificate certificate(certificates_.path());
+    {
+        NginxServer nginx(files_.root(), &certificate, "TLSv1.3");
+        stream_.set_ca_file(certificate.caFile());
+        const error_code ec = driver_.Open(nginx.Url("/file.bin", "localhost"));
+        EXPECT_TRUE(IsTlsFailure(ec)) << ec.message();
+    }
+    NginxServer nginx(files_.root(), &certificate, "TLSv1.2");
+    StreamDriver driver(GetParam());
+    driver.stream().set_ca_file(certificate.caFile());
+    EXPECT_FALSE(driver.Open(nginx.Url("/file.bin", "localhost")));
+}
+
 TEST_P(TlsTest, AMissingCaFileFailsTheOpen) {
     FaultServer server(fault::Always(""));
     stream_.set_ca_file(certificates_ / "missing.pem");

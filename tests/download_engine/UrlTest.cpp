@@ -71,7 +71,7 @@ TEST_P(UrlRejectTest, FailsWithInvalidArgumentAndAnEmptyUrl) {
 INSTANTIATE_TEST_SUITE_P(Cases, UrlRejectTest,
                          ::testing::Values("http://host:/x", "http://host:8a/x", "http://host:a", "http:/x",
                                            "http//x", "example.org/x", "", "://host/x", "http://[::1/x", "http://[::1]x/",
-                                           "http://h:-1/"));
+                                           "http://h:-1/", "http://u@h@x/"));
 
 TEST(UrlTest, ToTextWithTheThreeCombinationsTheEngineUses) {
     boost::system::error_code ec;

@@ -34,6 +34,8 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::stri
         ::execvp(args[0], args.data());
         ::_exit(127);
     }
+    // Also here, so that a Stop() right after the start finds the group.
+    ::setpgid(pid_, pid_);
 }
 
 ChildProcess::~ChildProcess() { Stop(); }
@@ -50,12 +52,13 @@ bool ChildProcess::Running() {
 
 void ChildProcess::Stop() {
     if (!Running()) return;
-    ::kill(pid_, SIGTERM);
+    // The whole group: servers that fork workers take them along.
+    ::kill(-pid_, SIGTERM);
     for (int i = 0; i < 500; ++i) {
         if (!Running()) return;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    ::kill(pid_, SIGKILL);
+    ::kill(-pid_, SIGKILL);
     int status = 0;
     ::waitpid(pid_, &status, 0);
     pid_ = -1;
