@@ -297,16 +297,16 @@ private:
                                     if (ec) return self->finish(ec);
                                     asio::ip::address_v4 address;
                                     if (error_code failed = first_ipv4(results, address)) return self->finish(failed);
-                                    self->send_then(socks::socks4_connect_request(address, self->target_.port(),
-                                                                                  self->proxy_.username),
-                                                    [](connection_setup* setup) {
-                                                        setup->read_then(socks::socks4_reply_size,
-                                                                         [](connection_setup* setup) {
-                                                                             setup->finish(socks::socks4_reply_error(
-                                                                                 setup->reply_head<socks::socks4_reply_size>()));
-                                                                         });
-                                                    });
+                                    self->socks4_connect(address);
                                 });
+    }
+
+    void socks4_connect(const asio::ip::address_v4& address) {
+        send_then(socks::socks4_connect_request(address, target_.port(), proxy_.username), [](connection_setup* setup) {
+            setup->read_then(socks::socks4_reply_size, [](connection_setup* setup) {
+                setup->finish(socks::socks4_reply_error(setup->reply_head<socks::socks4_reply_size>()));
+            });
+        });
     }
 
     void socks5_greet() {
