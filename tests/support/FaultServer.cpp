@@ -48,12 +48,12 @@ std::optional<std::string> FaultRequest::Header(const std::string& name) const {
 bool FaultRequest::Range(std::int64_t& first, std::int64_t& last) const {
     const auto range = Header("Range");
     if (!range || range->compare(0, 6, "bytes=") != 0) return false;
-    const std::string spec = range->substr(6);
-    const auto dash = spec.find('-');
+    const std::string bounds = range->substr(6);
+    const auto dash = bounds.find('-');
     if (dash == std::string::npos || dash == 0) return false;
     try {
-        first = std::stoll(spec.substr(0, dash));
-        last = dash + 1 < spec.size() ? std::stoll(spec.substr(dash + 1)) : -1;
+        first = std::stoll(bounds.substr(0, dash));
+        last = dash + 1 < bounds.size() ? std::stoll(bounds.substr(dash + 1)) : -1;
     } catch (const std::exception&) {
         return false;
     }
