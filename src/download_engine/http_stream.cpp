@@ -67,9 +67,25 @@ void http_stream::reset_for_open(const url& target) {
     content_length_ = -1;
     body_bytes_read_ = 0;
     response_buffer_.clear();
+    ahead_begin_ = ahead_end_ = 0;
     request_buffer_.clear();
     chunked_ = false;
     chunks_.reset();
+}
+
+std::size_t http_stream::take_read_ahead(char* out, std::size_t size) {
+    const std::size_t count = std::min(size, ahead_end_ - ahead_begin_);
+    std::memcpy(out, body_ahead_.get() + ahead_begin_, count);
+    ahead_begin_ += count;
+    return count;
+}
+
+// Bytes read ahead past the body belong to the next response head.
+void http_stream::return_read_ahead() {
+    if (ahead_end_ > ahead_begin_) {
+        response_buffer_.append(body_ahead_.get() + ahead_begin_, ahead_end_ - ahead_begin_);
+    }
+    ahead_begin_ = ahead_end_ = 0;
 }
 
 bool http_stream::check_protocol(error_code& ec) const {
@@ -259,9 +275,10 @@ std::size_t http_stream::take_buffered_body(const asio::mutable_buffer& buffer, 
         finished = true;
         return 0;
     }
-    const std::size_t count = std::min(buffer.size(), response_buffer_.size());
+    std::size_t count = std::min(buffer.size(), response_buffer_.size());
     std::memcpy(out, response_buffer_.data(), count);
     response_buffer_.erase(0, count);
+    if (count == 0) count = take_read_ahead(out, buffer.size());
     body_bytes_read_ += static_cast<std::int64_t>(count);
     return count;
 }
@@ -313,6 +330,7 @@ void http_stream::request(const request_opts& options, error_code& ec) {
 }
 
 void http_stream::receive_header(error_code& ec) {
+    return_read_ahead();
     head_->reset(post_request_);
     head_complete_ = false;
     for (;;) {
@@ -337,10 +355,18 @@ std::size_t http_stream::read_some(const asio::mutable_buffer& buffer, error_cod
             end_of_body(ec);
             return 0;
         }
-        if (!chunked_) {
+        if (!chunked_ && buffer.size() >= body_read_ahead) {
             const std::size_t read = transport_->read_some(buffer, ec);
             body_bytes_read_ += static_cast<std::int64_t>(read);
             return read;
+        }
+        if (!chunked_) {
+            if (!body_ahead_) body_ahead_ = std::make_unique<char[]>(body_read_ahead);
+            ahead_begin_ = 0;
+            ahead_end_ = transport_->read_some(asio::buffer(body_ahead_.get(), body_read_ahead), ec);
+            if (ec) ahead_end_ = 0;
+            if (ec) return 0;
+            continue;
         }
         const std::size_t read = transport_->read_some(asio::buffer(read_buffer_), ec);
         if (ec == asio::error::eof && chunks_.last_chunk_seen()) {
@@ -442,6 +468,7 @@ void http_stream::async_request(const request_opts& options, open_handler handle
 }
 
 void http_stream::async_receive_header(open_handler handler) {
+    return_read_ahead();
     head_->reset(post_request_);
     head_complete_ = false;
     error_code ec;
@@ -473,10 +500,24 @@ void http_stream::async_read_some(const asio::mutable_buffer& buffer, read_handl
     }
     if (chunked_) return chunked_read_step(buffer, std::move(handler));
     auto self = shared_from_this();
-    transport_->async_read_some(buffer, [self, handler = std::move(handler)](const error_code& ec, std::size_t count) {
-        self->body_bytes_read_ += static_cast<std::int64_t>(count);
-        handler(ec, count);
-    });
+    if (buffer.size() >= body_read_ahead) {
+        transport_->async_read_some(buffer, [self, handler = std::move(handler)](const error_code& ec, std::size_t count) {
+            self->body_bytes_read_ += static_cast<std::int64_t>(count);
+            handler(ec, count);
+        });
+        return;
+    }
+    if (!body_ahead_) body_ahead_ = std::make_unique<char[]>(body_read_ahead);
+    transport_->async_read_some(
+        asio::buffer(body_ahead_.get(), body_read_ahead),
+        [self, buffer, handler = std::move(handler)](const error_code& ec, std::size_t count) {
+            if (ec) return handler(ec, 0);
+            self->ahead_begin_ = 0;
+            self->ahead_end_ = count;
+            const std::size_t taken = self->take_read_ahead(static_cast<char*>(buffer.data()), buffer.size());
+            self->body_bytes_read_ += static_cast<std::int64_t>(taken);
+            handler(ec, taken);
+        });
 }
 
 void http_stream::chunked_read_step(const asio::mutable_buffer& buffer, read_handler handler) {

@@ -146,6 +146,12 @@ private:
     void post_result(read_handler handler, const boost::system::error_code& ec, std::size_t count);
 
     static constexpr std::size_t read_ahead = 4096;
+    // Body bytes are read from the socket this many at a time and handed out
+    // in the caller's smaller pieces, saving a system call per piece.
+    static constexpr std::size_t body_read_ahead = 64 * 1024;
+
+    std::size_t take_read_ahead(char* out, std::size_t size);
+    void return_read_ahead();
 
     boost::asio::io_context& io_;
     boost::asio::ip::tcp::resolver resolver_;
@@ -171,6 +177,9 @@ private:
     std::string request_buffer_;   // bytes of the request being written
     std::string response_buffer_;  // bytes read but not yet handed out
     char read_buffer_[read_ahead];
+    std::unique_ptr<char[]> body_ahead_;  // body bytes read ahead: [ahead_begin_, ahead_end_)
+    std::size_t ahead_begin_ = 0;
+    std::size_t ahead_end_ = 0;
     bool chunked_ = false;
     chunk_decoder chunks_;
     std::unique_ptr<response_head_parser> head_;
