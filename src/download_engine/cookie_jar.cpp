@@ -1,5 +1,7 @@
 #include "download_engine/cookie_jar.h"
 
+#include "download_engine/ascii.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
@@ -67,11 +69,6 @@ std::string trim(const std::string& text) {
     return text.substr(first, last - first);
 }
 
-std::string lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
-
 bool domain_matches(const std::string& host, const std::string& domain, bool host_only) {
     if (host == domain) return true;
     if (host_only || host.size() <= domain.size()) return false;
@@ -134,7 +131,7 @@ std::optional<std::chrono::system_clock::time_point> parse_cookie_date(const std
 void cookie_jar::add(const std::string& set_cookie, const url& origin, clock::time_point now) {
     std::vector<std::pair<std::string, std::string>> pairs;
     cookie attributes;
-    attributes.domain = lower(origin.host());
+    attributes.domain = ascii_lower(origin.host());
     attributes.path = default_path(origin.path());
 
     std::size_t at = 0;
@@ -147,11 +144,11 @@ void cookie_jar::add(const std::string& set_cookie, const url& origin, clock::ti
         const std::size_t equals = part.find('=');
         const std::string name = trim(part.substr(0, equals));
         const std::string value = equals == std::string::npos ? "" : trim(part.substr(equals + 1));
-        const std::string key = lower(name);
+        const std::string key = ascii_lower(name);
         if (key == "expires") {
             attributes.expires = parse_cookie_date(value);
         } else if (key == "domain") {
-            std::string domain = lower(value);
+            std::string domain = ascii_lower(value);
             if (!domain.empty() && domain[0] == '.') domain.erase(0, 1);
             // A server may only set cookies for its own domain or a parent of it.
             if (domain.empty() || !domain_matches(attributes.domain, domain, false)) return;
@@ -183,7 +180,7 @@ void cookie_jar::add(const std::string& set_cookie, const url& origin, clock::ti
 }
 
 std::string cookie_jar::cookie_line(const url& target, clock::time_point now) const {
-    const std::string host = lower(target.host());
+    const std::string host = ascii_lower(target.host());
     const bool secure_channel = target.protocol() == "https";
     std::string line;
     for (const cookie& entry : cookies_) {

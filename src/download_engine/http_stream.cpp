@@ -1,5 +1,7 @@
 #include "download_engine/http_stream.h"
 
+#include "download_engine/ascii.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -22,11 +24,6 @@ namespace asio = boost::asio;
 using boost::system::error_code;
 
 namespace {
-
-std::string lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 // A decimal byte count; false for anything else, a sign or an overflow.
 bool parse_length(const std::string& text, std::int64_t& value) {
@@ -200,7 +197,7 @@ void http_stream::apply_head(error_code& ec) {
     error_code framing;
     for (const auto& [name, value] : head_->headers()) {
         response_options_.insert(name, value);
-        const std::string key = lower(name);
+        const std::string key = ascii_lower(name);
         if (key == "content-type") {
             content_type_ = value;
         } else if (key == "content-length") {

@@ -1,5 +1,6 @@
 #include "download_engine/multi_download.h"
 
+#include "download_engine/ascii.h"
 #include "download_engine/http_error.h"
 #include "download_engine/utf8.h"
 
@@ -19,11 +20,6 @@ using clock_type = std::chrono::steady_clock;
 
 constexpr std::size_t read_size = 2048;
 constexpr int default_connections = 5;
-
-std::string lower(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return text;
-}
 
 // Decimal text, optionally negative, and nothing else.
 bool parse_int64(const std::string& text, std::int64_t& value) {
@@ -164,7 +160,7 @@ void multi_download::start(const std::string& url_text, const settings& options,
     }
 
     if (accept_multi_) {
-        keep_alive_ = lower(response.find("Connection").value_or("")) == "keep-alive";
+        keep_alive_ = ascii_lower(response.find("Connection").value_or("")) == "keep-alive";
         if (settings_.meta_file.empty()) settings_.meta_file = file_name() + L".cfg";
         if (!open_meta()) {
             meta_.discard();
