@@ -72,6 +72,7 @@ void http_stream::reset_for_open(const url& target) {
 
 std::size_t http_stream::take_read_ahead(char* out, std::size_t size) {
     const std::size_t count = std::min(size, ahead_end_ - ahead_begin_);
+    if (count == 0) return 0;
     std::memcpy(out, body_ahead_.get() + ahead_begin_, count);
     ahead_begin_ += count;
     return count;
