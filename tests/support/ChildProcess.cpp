@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -31,6 +32,9 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv, const std::stri
         // Its own process group, so that a test runner's signals reach it
         // only through Stop().
         ::setpgid(0, 0);
+        // A test that dies without running destructors (a sanitizer abort)
+        // must not leave its server running.
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         ::execvp(args[0], args.data());
         ::_exit(127);
     }
