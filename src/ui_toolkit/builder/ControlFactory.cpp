@@ -1,0 +1,66 @@
+#include "ui_toolkit/builder/ControlFactory.h"
+
+#include <cwctype>
+#include <vector>
+
+#include "ui_toolkit/core/ContainerUI.h"
+#include "ui_toolkit/core/HorizontalLayoutUI.h"
+#include "ui_toolkit/core/TabLayoutUI.h"
+#include "ui_toolkit/core/VerticalLayoutUI.h"
+
+namespace {
+
+bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (std::towlower(a[i]) != std::towlower(b[i])) return false;
+    }
+    return true;
+}
+
+template <typename T>
+std::unique_ptr<CControlUI> Make() {
+    return std::make_unique<T>();
+}
+
+struct ElementClass {
+    std::wstring_view element;
+    std::unique_ptr<CControlUI> (*create)();
+};
+
+// Element names of classes this toolkit does not build (lists, trees, rich
+// edit, ...) stay out of the table and create nothing, like unknown names.
+constexpr ElementClass kElements[] = {
+    {L"Control", &Make<CControlUI>},
+    {L"Container", &Make<CContainerUI>},
+    {L"VerticalLayout", &Make<CVerticalLayoutUI>},
+    {L"VBox", &Make<CVerticalLayoutUI>},
+    {L"HorizontalLayout", &Make<CHorizontalLayoutUI>},
+    {L"HBox", &Make<CHorizontalLayoutUI>},
+    {L"TabLayout", &Make<CTabLayoutUI>},
+};
+
+std::vector<ControlFactoryHook>& Hooks() {
+    static std::vector<ControlFactoryHook> hooks;
+    return hooks;
+}
+
+}  // namespace
+
+std::unique_ptr<CControlUI> CreateControlForElement(std::wstring_view element) {
+    for (const ElementClass& entry : kElements) {
+        if (EqualsIgnoringCase(entry.element, element)) return entry.create();
+    }
+    return nullptr;
+}
+
+void AddControlFactoryHook(ControlFactoryHook hook) { Hooks().push_back(std::move(hook)); }
+
+void RemoveAllControlFactoryHooks() { Hooks().clear(); }
+
+std::unique_ptr<CControlUI> CreateControlFromHooks(std::wstring_view element) {
+    for (const ControlFactoryHook& hook : Hooks()) {
+        if (std::unique_ptr<CControlUI> control = hook(element)) return control;
+    }
+    return nullptr;
+}

@@ -1,0 +1,116 @@
+#pragma once
+// A window without a display, for tests and for rendering skins on a machine
+// without one: an off-screen surface that paints land on, a clock and timers
+// that advance only when told, and a message queue that runs only when told.
+//
+// The test (or tool) drives it from one thread: it sends input, advances the
+// clock and runs the queue. Post may be called from any thread.
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "ui_toolkit/host/NativeWindow.h"
+#include "ui_toolkit/render/Canvas.h"
+
+class HeadlessWindow : public NativeWindow {
+public:
+    HeadlessWindow(int width, int height);
+    ~HeadlessWindow() override;
+
+    // Receives the window's messages; not owned.
+    void SetClient(NativeWindowClient* client) { m_client = client; }
+
+    // NativeWindow.
+    UiRect GetClientRect() const override;
+    void Resize(int width, int height) override;
+    void Invalidate(const UiRect& rect) override;
+    bool GetUpdateRect(UiRect* rect) const override;
+    UiRect BeginPaint() override;
+    void EndPaint(const Canvas& canvas, const UiRect& rect) override;
+    bool SetTimer(std::uint32_t id, std::uint32_t periodMs) override;
+    void KillTimer(std::uint32_t id) override;
+    std::uint32_t GetTickCount() const override { return m_now; }
+    void PostMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
+    void Post(std::function<void()> call) override;
+    void SetFocus() override { m_focused = true; }
+    bool HasFocus() const override { return m_focused; }
+    std::uint16_t GetKeyState() const override { return m_keyState; }
+    void SetCapture() override { m_captured = true; }
+    void ReleaseCapture() override { m_captured = false; }
+    void SetCursor(CursorShape shape) override { m_cursor = shape; }
+    void TrackMouse(std::uint32_t hoverMs) override;
+    std::optional<UiPoint> GetPointerInClient() const override;
+    void ShowToolTip(const std::wstring& text, int maxWidth, UiPoint at) override;
+    void HideToolTip() override { m_toolTip.reset(); }
+
+    // Delivers a message now, like a direct call of the window procedure.
+    std::intptr_t Send(std::uint32_t message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
+
+    // Input. The pointer stays where the last mouse message put it.
+    void MouseMove(int x, int y);
+    void LeftDown(int x, int y);
+    void LeftUp(int x, int y);
+    void Click(int x, int y);
+    void KeyDown(std::uint32_t key);
+    void KeyUp(std::uint32_t key);
+    void Char(wchar_t character);
+    // Held modifiers and buttons (UiKeyState bits) seen by later input.
+    void SetKeyState(std::uint16_t state) { m_keyState = state; }
+    // The hover and leave messages asked for with TrackMouse, when asked.
+    void Hover();
+    void Leave();
+
+    // Runs queued messages and posted calls, then paints, until nothing is
+    // left; what they queue meanwhile runs too.
+    void RunPending();
+    // Moves the clock on, firing every timer that falls due on the way, in
+    // time order, each followed by RunPending.
+    void AdvanceTime(std::uint32_t ms);
+
+    // What the paints have shown so far.
+    const Canvas& GetSurface() const { return m_surface; }
+    bool IsCaptured() const { return m_captured; }
+    CursorShape GetCursor() const { return m_cursor; }
+    const std::optional<std::wstring>& GetToolTip() const { return m_toolTip; }
+    bool IsTimerActive(std::uint32_t id) const { return m_timers.count(id) != 0; }
+    std::uint32_t GetTimerPeriod(std::uint32_t id) const;
+    int GetPaintCount() const { return m_paintCount; }
+
+private:
+    struct Timer {
+        std::uint32_t period;
+        std::uint64_t due;
+    };
+    struct Queued {
+        std::uint32_t message;
+        std::uintptr_t wParam;
+        std::intptr_t lParam;
+        std::function<void()> call;  // set for a posted call
+    };
+
+    bool RunOne();
+
+    NativeWindowClient* m_client = nullptr;
+    int m_width;
+    int m_height;
+    Canvas m_surface;
+    std::optional<UiRect> m_update;
+    std::uint64_t m_now = 0;
+    std::map<std::uint32_t, Timer> m_timers;
+    std::mutex m_queueMutex;
+    std::deque<Queued> m_queue;
+    bool m_focused = false;
+    bool m_captured = false;
+    bool m_tracking = false;
+    bool m_paintBegun = false;
+    std::uint16_t m_keyState = 0;
+    CursorShape m_cursor = CursorShape::kArrow;
+    std::optional<UiPoint> m_pointer;
+    std::optional<std::wstring> m_toolTip;
+    int m_paintCount = 0;
+};
