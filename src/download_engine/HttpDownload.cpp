@@ -2,8 +2,11 @@
 
 #include "download_engine/resume_file.h"
 #include "download_engine/utf8.h"
+#include "http_kit/WinHttpRequest.h"
 #include "shell/Log.h"
 
+#include <climits>
+#include <cstdint>
 #include <ctime>
 #include <filesystem>
 #include <memory>
@@ -127,6 +130,15 @@ int StartHttpDownload(DownloadRequest* request, ProgressCallback callback, void*
 void StopHttpDownload() {
     std::lock_guard<std::mutex> guard(DriverLock());
     if (CurrentDriver()) CurrentDriver()->Stop();
+}
+
+int GetHttpFileSize(const std::wstring& url) {
+    CWinHttpRequest request;
+    request.SetVerb(L"HEAD");
+    std::uint32_t size = 0;
+    if (!request.OpenHttpUrl(url) || !request.GetUrlFileSize(size)) return 0;
+    // A size past INT_MAX would reach the caller negative and pass any disk check.
+    return size <= static_cast<std::uint32_t>(INT_MAX) ? static_cast<int>(size) : 0;
 }
 
 bool JudgeDeleteHistoryFile(const std::wstring& strDownloadUrl, int totalBytes, const std::wstring& strFileName) {

@@ -56,6 +56,11 @@ private:
 int StartHttpDownload(DownloadRequest* request, ProgressCallback callback, void* userData);
 void StopHttpDownload();
 
+// The size the server states for the URL (a HEAD request, Content-Length);
+// 0 when the request or the query fails, or when the size does not fit the
+// signed 32-bit result.
+int GetHttpFileSize(const std::wstring& url);
+
 // Deletes the leftovers of an interrupted download (path + ".tmp" and ".cfg")
 // when its resume file names another URL or another size; true when they
 // were deleted. Leftovers without a readable resume file are kept.
