@@ -9,6 +9,9 @@ namespace platform {
 // (default ~/.local/share). No trailing '/'; empty when none can be found.
 std::string ProgramFilesFolder();
 
+// $HOME, else the home folder of the effective user; empty when unknown.
+std::string HomeFolder();
+
 // Absolute path of the running executable; empty when it cannot be read.
 std::string ModulePath();
 

@@ -19,6 +19,8 @@ std::string WithoutTrailingSlashes(std::string path) {
     return path;
 }
 
+}  // namespace
+
 std::string HomeFolder() {
     std::string home = Environment("HOME");
     if (!home.empty()) {
@@ -27,8 +29,6 @@ std::string HomeFolder() {
     const passwd* user = getpwuid(geteuid());
     return user && user->pw_dir ? user->pw_dir : "";
 }
-
-}  // namespace
 
 std::string ProgramFilesFolder() {
     std::string folder = Environment("ZD_PROGRAM_FILES");
