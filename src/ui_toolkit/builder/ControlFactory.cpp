@@ -3,6 +3,14 @@
 #include <cwctype>
 #include <vector>
 
+#include "ui_toolkit/controls/ButtonUI.h"
+#include "ui_toolkit/controls/CheckBoxUI.h"
+#include "ui_toolkit/controls/EditUI.h"
+#include "ui_toolkit/controls/GifAnimUI.h"
+#include "ui_toolkit/controls/LabelUI.h"
+#include "ui_toolkit/controls/OptionUI.h"
+#include "ui_toolkit/controls/ProgressUI.h"
+#include "ui_toolkit/controls/TextUI.h"
 #include "ui_toolkit/core/ContainerUI.h"
 #include "ui_toolkit/core/HorizontalLayoutUI.h"
 #include "ui_toolkit/core/TabLayoutUI.h"
@@ -38,6 +46,13 @@ constexpr ElementClass kElements[] = {
     {L"HorizontalLayout", &Make<CHorizontalLayoutUI>},
     {L"HBox", &Make<CHorizontalLayoutUI>},
     {L"TabLayout", &Make<CTabLayoutUI>},
+    {L"Label", &Make<CLabelUI>},
+    {L"Text", &Make<CTextUI>},
+    {L"Button", &Make<CButtonUI>},
+    {L"Option", &Make<COptionUI>},
+    {L"CheckBox", &Make<CCheckBoxUI>},
+    {L"Edit", &Make<CEditUI>},
+    {L"Progress", &Make<CProgressUI>},
 };
 
 std::vector<ControlFactoryHook>& Hooks() {
@@ -48,6 +63,8 @@ std::vector<ControlFactoryHook>& Hooks() {
 }  // namespace
 
 std::unique_ptr<CControlUI> CreateControlForElement(std::wstring_view element) {
+    // The one name that must be written exactly.
+    if (element == L"GifAnim") return std::make_unique<CGifAnimUI>();
     for (const ElementClass& entry : kElements) {
         if (EqualsIgnoringCase(entry.element, element)) return entry.create();
     }

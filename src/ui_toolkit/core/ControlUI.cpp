@@ -300,6 +300,12 @@ void CControlUI::HandleEvent(ControlEvent& event) {
     if (m_parent != nullptr) m_parent->HandleEvent(event);
 }
 
+bool CControlUI::ForwardMouseEventWhileMouseDisabled(ControlEvent& event) {
+    if (IsMouseEnabled() || !IsMouseEvent(event.kind)) return false;
+    if (m_parent != nullptr) m_parent->HandleEvent(event);
+    return true;
+}
+
 void CControlUI::SetAttribute(std::wstring_view name, std::wstring_view value) {
     if (name == L"pos") {
         const UiRect pos = ParseRect(value);

@@ -227,6 +227,9 @@ protected:
     // Paints what lies between the content and the cover; false when `stop`
     // was reached.
     virtual bool PaintChildren(Canvas&, const UiRect&, CControlUI*) { return true; }
+    // A control that does not take the mouse hands mouse events to its
+    // parent; true when `event` was such an event.
+    bool ForwardMouseEventWhileMouseDisabled(ControlEvent& event);
     // Draws one image descriptor of this control with the manager's images.
     bool DrawImage(Canvas& dc, ImageDescriptor& image);
 

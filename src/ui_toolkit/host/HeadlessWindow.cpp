@@ -174,3 +174,41 @@ void HeadlessWindow::AdvanceTime(std::uint32_t ms) {
     }
     m_now = end;
 }
+
+std::unique_ptr<NativeEdit> HeadlessWindow::CreateNativeEdit(const NativeEditOptions& options,
+                                                             NativeEditListener* listener) {
+    return std::make_unique<Entry>(*this, options, listener);
+}
+
+HeadlessWindow::Entry::Entry(HeadlessWindow& window, const NativeEditOptions& options, NativeEditListener* listener)
+    : m_window(window), m_options(options), m_listener(listener) {
+    m_window.m_edit = this;
+    ++m_window.m_editsOpened;
+}
+
+HeadlessWindow::Entry::~Entry() {
+    if (m_window.m_edit == this) m_window.m_edit = nullptr;
+}
+
+void HeadlessWindow::Entry::SetText(std::wstring_view text) {
+    m_options.text = text;
+    if (m_listener != nullptr) m_listener->OnNativeTextChanged(m_options.text);
+}
+
+void HeadlessWindow::Entry::Type(std::wstring_view text) {
+    for (wchar_t c : text) {
+        if (m_options.readOnly || !m_options.enabled) return;
+        if (m_options.digitsOnly && (c < L'0' || c > L'9')) continue;
+        if (static_cast<int>(m_options.text.size()) >= m_options.maxLength) return;
+        m_options.text += c;
+        if (m_listener != nullptr) m_listener->OnNativeTextChanged(m_options.text);
+    }
+}
+
+void HeadlessWindow::Entry::PressReturn() {
+    if (m_listener != nullptr) m_listener->OnNativeReturn();
+}
+
+void HeadlessWindow::Entry::LoseFocus() {
+    if (m_listener != nullptr) m_listener->OnNativeFocusLost();
+}

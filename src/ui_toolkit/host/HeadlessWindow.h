@@ -47,6 +47,8 @@ public:
     std::optional<UiPoint> GetPointerInClient() const override;
     void ShowToolTip(const std::wstring& text, int maxWidth, UiPoint at) override;
     void HideToolTip() override { m_toolTip.reset(); }
+    std::unique_ptr<NativeEdit> CreateNativeEdit(const NativeEditOptions& options,
+                                                 NativeEditListener* listener) override;
 
     // Delivers a message now, like a direct call of the window procedure.
     std::intptr_t Send(std::uint32_t message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
@@ -81,6 +83,12 @@ public:
     std::uint32_t GetTimerPeriod(std::uint32_t id) const;
     int GetPaintCount() const { return m_paintCount; }
 
+    // The text entry open now, if any: what it was asked, and typing into it.
+    class Entry;
+    Entry* GetNativeEdit() const { return m_edit; }
+    // How many entries were opened so far.
+    int GetNativeEditCount() const { return m_editsOpened; }
+
 private:
     struct Timer {
         std::uint32_t period;
@@ -113,4 +121,32 @@ private:
     std::optional<UiPoint> m_pointer;
     std::optional<std::wstring> m_toolTip;
     int m_paintCount = 0;
+    Entry* m_edit = nullptr;
+    int m_editsOpened = 0;
+};
+
+class HeadlessWindow::Entry : public NativeEdit {
+public:
+    Entry(HeadlessWindow& window, const NativeEditOptions& options, NativeEditListener* listener);
+    ~Entry() override;
+
+    void SetRect(const UiRect& rect) override { m_options.rect = rect; }
+    void SetText(std::wstring_view text) override;
+    std::wstring GetText() const override { return m_options.text; }
+    void PressAt(UiPoint point) override { m_lastPress = point; }
+
+    const NativeEditOptions& GetOptions() const { return m_options; }
+    const std::optional<UiPoint>& GetLastPress() const { return m_lastPress; }
+    // Types `text` one character at a time, as a user does; the length limit
+    // and the digits-only rule apply.
+    void Type(std::wstring_view text);
+    void PressReturn();
+    // The keyboard focus goes elsewhere.
+    void LoseFocus();
+
+private:
+    HeadlessWindow& m_window;
+    NativeEditOptions m_options;
+    NativeEditListener* m_listener;
+    std::optional<UiPoint> m_lastPress;
 };

@@ -9,10 +9,12 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "ui_toolkit/core/UiTypes.h"
+#include "ui_toolkit/host/NativeEdit.h"
 
 class Canvas;
 
@@ -76,4 +78,10 @@ public:
 
     virtual void ShowToolTip(const std::wstring& text, int maxWidth, UiPoint at) = 0;
     virtual void HideToolTip() = 0;
+
+    // A text entry over the window, shown and focused at once; it lives until
+    // the returned object is destroyed. `listener` is not owned and must
+    // outlive it.
+    virtual std::unique_ptr<NativeEdit> CreateNativeEdit(const NativeEditOptions& options,
+                                                         NativeEditListener* listener) = 0;
 };

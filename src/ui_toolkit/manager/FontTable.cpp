@@ -1,5 +1,7 @@
 #include "ui_toolkit/manager/FontTable.h"
 
+#include "ui_toolkit/render/SystemFont.h"
+
 const FontEntry* FontTable::Add(int id, const FontEntry& font, bool shared) {
     std::map<int, FontEntry>& table = shared ? Shared() : m_fonts;
     FontEntry& stored = table[id];
@@ -13,6 +15,17 @@ const FontEntry* FontTable::Find(int id) const {
     if (found != m_fonts.end()) return &found->second;
     found = Shared().find(id);
     return found != Shared().end() ? &found->second : nullptr;
+}
+
+const FontEntry* FontTable::FindByStyle(std::wstring_view face, int size, bool bold, bool underline,
+                                        bool italic) const {
+    const std::map<int, FontEntry>* const tables[] = {&m_fonts, &Shared()};
+    for (const std::map<int, FontEntry>* table : tables) {
+        for (const auto& [id, font] : *table) {
+            if (font.HasStyle(face, size, bold, underline, italic)) return &font;
+        }
+    }
+    return nullptr;
 }
 
 const FontEntry& FontTable::GetDefault() const { return m_hasDefault ? m_default : SharedDefault(); }
@@ -37,7 +50,6 @@ std::map<int, FontEntry>& FontTable::Shared() {
 }
 
 FontEntry& FontTable::SharedDefault() {
-    // The system's default interface font, as fontconfig resolves "Sans".
-    static FontEntry font{L"Sans", 12, false, false, false};
+    static FontEntry font = GetSystemDefaultFont();
     return font;
 }

@@ -1,19 +1,13 @@
 #pragma once
 // The fonts of one manager by id, the process-wide shared ones, and the
-// default font. An entry describes the font; the text renderer creates what
-// it draws with from that description.
+// default font. An entry keeps its address until its table is emptied (adding
+// an id again rewrites the entry in place), so a paint may hold pointers.
 
 #include <map>
 #include <string>
 #include <string_view>
 
-struct FontEntry {
-    std::wstring face;
-    int size = 0;  // character height in pixels
-    bool bold = false;
-    bool underline = false;
-    bool italic = false;
-};
+#include "ui_toolkit/render/FontEntry.h"
 
 class FontTable {
 public:
@@ -22,7 +16,11 @@ public:
     // Own table, then the shared one; null when neither has `id` or it is
     // negative.
     const FontEntry* Find(int id) const;
-    // The manager's own default font when set, else the process default.
+    // The first entry, own table then shared, with exactly this description;
+    // null when there is none.
+    const FontEntry* FindByStyle(std::wstring_view face, int size, bool bold, bool underline, bool italic) const;
+    // The manager's own default font when set, else the process default: the
+    // system's interface font, resolved once per process.
     const FontEntry& GetDefault() const;
     void SetDefault(const FontEntry& font, bool shared);
     // Empties the own table and forgets the own default font.

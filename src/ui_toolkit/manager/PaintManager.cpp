@@ -14,6 +14,9 @@
 namespace {
 
 constexpr std::size_t kMaxFontFaceLength = 32;
+// Fonts made on demand (style variants for marked-up text) are numbered from
+// here on, above any id a skin uses.
+constexpr int kFirstCreatedFontId = 30000;
 constexpr std::intptr_t kMouseActivateNoActivate = 3;
 
 bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b) {
@@ -485,8 +488,18 @@ const FontEntry* PaintManager::AddFont(int id, std::wstring_view face, int size,
 }
 
 const FontEntry& PaintManager::GetFontInfo(int id) const {
-    const FontEntry* font = m_fonts.Find(id);
-    return font != nullptr ? *font : m_fonts.GetDefault();
+    const FontEntry* found = m_fonts.Find(id);
+    const FontEntry& font = found != nullptr ? *found : m_fonts.GetDefault();
+    font.GetMetrics();
+    return font;
+}
+
+const FontEntry* PaintManager::FindOrAddFont(std::wstring_view face, int size, bool bold, bool underline,
+                                             bool italic) {
+    const std::wstring_view stored = face.substr(0, kMaxFontFaceLength);
+    if (const FontEntry* found = m_fonts.FindByStyle(stored, size, bold, underline, italic)) return found;
+    static int nextId = kFirstCreatedFontId;
+    return AddFont(nextId++, stored, size, bold, underline, italic);
 }
 
 void PaintManager::SetDefaultFont(std::wstring_view face, int size, bool bold, bool underline, bool italic,
@@ -536,7 +549,7 @@ bool PaintManager::FocusShortcut(wchar_t shortcut) {
                 pickNext = true;
             }
             // A label names the control that follows it and never takes the focus.
-            if (control->CastTo(L"Label") != nullptr) return nullptr;
+            if (control->GetClass() == L"Label") return nullptr;
             return pickNext ? control : nullptr;
         },
         nullptr, kFindEnabled | kFindMeFirst | kFindTopFirst);

@@ -130,7 +130,12 @@ public:
     // default font.
     const FontEntry* AddFont(int id, std::wstring_view face, int size, bool bold, bool underline, bool italic,
                              bool shared = false);
+    // With its metrics filled.
     const FontEntry& GetFontInfo(int id) const;
+    // The font with exactly this description among this manager's and the
+    // shared fonts; when there is none it is added to this manager's table
+    // under the next number of a process-wide counter starting at 30000.
+    const FontEntry* FindOrAddFont(std::wstring_view face, int size, bool bold, bool underline, bool italic);
     void SetDefaultFont(std::wstring_view face, int size, bool bold, bool underline, bool italic, bool shared = false);
 
     // Default attribute lists by element name as written in the markup.

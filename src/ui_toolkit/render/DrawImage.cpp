@@ -140,3 +140,11 @@ bool DrawImage(Canvas& dc, ImageLibrary& images, const UiRect& control, const Ui
     }
     return true;
 }
+
+void DrawPicture(Canvas& dc, const ImageEntry& picture, const UiRect& dest, const UiRect& paint) {
+    if (!dc.IsValid() || picture.bitmap == nullptr) return;
+    PieceStyle style;
+    if (picture.hasAlpha) style.op = CAIRO_OPERATOR_OVER;
+    DrawPiece(dc.GetCairo(), picture.bitmap, Area{0, 0, picture.width, picture.height}, ToArea(dest), ToArea(paint),
+              false, false, style);
+}

@@ -4,6 +4,7 @@
 #include "ui_toolkit/core/UiTypes.h"
 
 class Canvas;
+struct ImageEntry;
 class ImageDescriptor;
 class ImageLibrary;
 
@@ -19,3 +20,7 @@ class ImageLibrary;
 // True whenever the descriptor's picture exists, drawn or not.
 bool DrawImage(Canvas& dc, ImageLibrary& images, const UiRect& control, const UiRect& paint,
                ImageDescriptor& descriptor);
+
+// Draws the whole of `picture` stretched into `dest`, touching only pixels
+// inside `paint`; blended when the picture has alpha, else copied.
+void DrawPicture(Canvas& dc, const ImageEntry& picture, const UiRect& dest, const UiRect& paint);

@@ -75,6 +75,8 @@ bool ReadPictureFile(std::wstring_view name, std::vector<std::uint8_t>* bytes) {
     return ReadPlainFile(platform::ToUtf8(path), kMaxPictureFileSize, bytes, nullptr);
 }
 
+}  // namespace
+
 bool ReadPictureBytes(std::wstring_view name, std::wstring_view resourceType, std::vector<std::uint8_t>* bytes) {
     if (!resourceType.empty()) {
         if (name.empty() || name[0] < L'0' || name[0] > L'9') return false;
@@ -83,8 +85,6 @@ bool ReadPictureBytes(std::wstring_view name, std::wstring_view resourceType, st
     if (ReadResourceFile(name, bytes, nullptr, kMaxPictureFileSize)) return true;
     return ReadPictureFile(name, bytes);
 }
-
-}  // namespace
 
 std::unique_ptr<ImageEntry> DecodeImage(const std::uint8_t* bytes, std::size_t size, ArgbColor mask) {
     if (bytes == nullptr || size == 0 || size > kMaxPictureFileSize) return nullptr;
@@ -114,4 +114,38 @@ std::unique_ptr<ImageEntry> LoadImageEntry(std::wstring_view name, std::wstring_
     entry->hsl = hsl;
     entry->resourceType = resourceType;
     return entry;
+}
+
+std::unique_ptr<AnimatedPicture> LoadAnimatedPicture(std::wstring_view name) {
+    std::vector<std::uint8_t> bytes;
+    if (!ReadPictureBytes(name, {}, &bytes) || bytes.size() > kMaxPictureFileSize) return nullptr;
+    auto picture = std::make_unique<AnimatedPicture>();
+    const int length = static_cast<int>(bytes.size());
+    int width = 0, height = 0, frames = 0, channels = 0;
+    int* delays = nullptr;
+    if (stbi_info_from_memory(bytes.data(), length, &width, &height, &channels) && width > 0 && height > 0 &&
+        width <= kMaxPictureSide && height <= kMaxPictureSide) {
+        stbi_uc* rgba =
+            stbi_load_gif_from_memory(bytes.data(), length, &delays, &width, &height, &frames, &channels, 4);
+        if (rgba != nullptr) {
+            const std::size_t frameBytes = static_cast<std::size_t>(width) * height * 4;
+            for (int i = 0; i < frames; ++i) {
+                std::unique_ptr<ImageEntry> frame = MakeEntry(rgba + frameBytes * i, width, height, 0);
+                if (frame == nullptr) break;
+                picture->frames.push_back(std::move(frame));
+                // The decoder gives milliseconds; the frame table keeps hundredths.
+                picture->delays.push_back(delays != nullptr ? delays[i] / 10 : 0);
+            }
+            stbi_image_free(rgba);
+            stbi_image_free(delays);
+        }
+    }
+    if (picture->frames.empty()) {
+        // Not an animation: a still picture of one frame and no delay table.
+        std::unique_ptr<ImageEntry> still = DecodeImage(bytes.data(), bytes.size(), 0);
+        if (still == nullptr) return nullptr;
+        picture->frames.push_back(std::move(still));
+        picture->delays.clear();
+    }
+    return picture;
 }

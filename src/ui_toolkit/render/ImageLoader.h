@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include "ui_toolkit/core/UiTypes.h"
 #include "ui_toolkit/render/ImageEntry.h"
@@ -27,3 +28,18 @@ std::unique_ptr<ImageEntry> DecodeImage(const std::uint8_t* bytes, std::size_t s
 // Null when the picture cannot be read or decoded.
 std::unique_ptr<ImageEntry> LoadImageEntry(std::wstring_view name, std::wstring_view resourceType, ArgbColor mask,
                                            bool hsl);
+
+// The bytes of the picture `name` as LoadImageEntry reads them.
+bool ReadPictureBytes(std::wstring_view name, std::wstring_view resourceType, std::vector<std::uint8_t>* bytes);
+
+// The frames of an animated picture and how long each is shown.
+struct AnimatedPicture {
+    std::vector<std::unique_ptr<ImageEntry>> frames;
+    // Hundredths of a second per frame; empty for a still picture.
+    std::vector<int> delays;
+};
+
+// Reads the picture `name` like a file picture and decodes every frame of a
+// GIF, or the one frame of any other picture. Null when it cannot be read or
+// decoded.
+std::unique_ptr<AnimatedPicture> LoadAnimatedPicture(std::wstring_view name);

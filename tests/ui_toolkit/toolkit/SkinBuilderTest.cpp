@@ -54,7 +54,7 @@ TEST_F(SkinBuilderTest, IncludeWithoutSourceOrWithAMissingFileContributesNothing
 
 TEST_F(SkinBuilderTest, ElementNamesIgnoreCaseExceptGifAnim) {
     SkinBuilder builder;
-    ASSERT_TRUE(builder.Load(L"<Window><gifanim/><GifAnim/><horizontallayout name=\"row\"/><VBOX/></Window>"));
+    ASSERT_TRUE(builder.Load(L"<Window><gifanim/><horizontallayout name=\"row\"/><VBOX/><GifAnim/></Window>"));
     std::unique_ptr<CControlUI> row = builder.Build(nullptr, &skin.manager);
     ASSERT_NE(row, nullptr);
     EXPECT_EQ(row->GetClass(), L"HorizontalLayout");
@@ -63,8 +63,9 @@ TEST_F(SkinBuilderTest, ElementNamesIgnoreCaseExceptGifAnim) {
     CContainerUI parent;
     CControlUI* first = builder.Build(nullptr, &skin.manager, &parent);
     EXPECT_EQ(first, parent.GetItemAt(0));
-    ASSERT_EQ(parent.GetCount(), 2);
+    ASSERT_EQ(parent.GetCount(), 3);
     EXPECT_EQ(parent.GetItemAt(1)->GetClass(), L"VerticalLayout");
+    EXPECT_EQ(parent.GetItemAt(2)->GetClass(), L"GifAnim");
 }
 
 TEST_F(SkinBuilderTest, UnknownElementsAreSkippedWithTheirChildrenUnlessSomeoneCreatesThem) {
