@@ -1,6 +1,5 @@
 #include "ui_toolkit/builder/ControlFactory.h"
 
-#include <cwctype>
 #include <vector>
 
 #include "ui_toolkit/controls/ButtonUI.h"
@@ -14,17 +13,10 @@
 #include "ui_toolkit/core/ContainerUI.h"
 #include "ui_toolkit/core/HorizontalLayoutUI.h"
 #include "ui_toolkit/core/TabLayoutUI.h"
+#include "ui_toolkit/core/TextCompare.h"
 #include "ui_toolkit/core/VerticalLayoutUI.h"
 
 namespace {
-
-bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::towlower(a[i]) != std::towlower(b[i])) return false;
-    }
-    return true;
-}
 
 template <typename T>
 std::unique_ptr<CControlUI> Make() {

@@ -1,12 +1,12 @@
 #include "ui_toolkit/builder/SkinBuilder.h"
 
-#include <cwctype>
 #include <vector>
 
 #include "ui_toolkit/builder/ControlFactory.h"
 #include "ui_toolkit/core/AttributeValues.h"
 #include "ui_toolkit/core/ContainerUI.h"
 #include "ui_toolkit/core/ResourceFile.h"
+#include "ui_toolkit/core/TextCompare.h"
 #include "ui_toolkit/core/TextSubstitution.h"
 #include "ui_toolkit/manager/PaintManager.h"
 
@@ -15,14 +15,6 @@ namespace {
 constexpr std::size_t kMaxIncludeSourceLength = 499;
 constexpr std::size_t kMaxCoverLength = 255;
 constexpr int kDefaultFontSize = 12;
-
-bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::towlower(a[i]) != std::towlower(b[i])) return false;
-    }
-    return true;
-}
 
 bool IsTrue(std::wstring_view value) { return EqualsIgnoringCase(value, L"true"); }
 

@@ -4,6 +4,7 @@
 #include <cwctype>
 
 #include "ui_toolkit/core/AttributeValues.h"
+#include "ui_toolkit/core/TextCompare.h"
 #include "ui_toolkit/core/TextSubstitution.h"
 #include "ui_toolkit/core/UiMessages.h"
 #include "ui_toolkit/host/NativeWindow.h"
@@ -18,14 +19,6 @@ constexpr std::size_t kMaxFontFaceLength = 32;
 // here on, above any id a skin uses.
 constexpr int kFirstCreatedFontId = 30000;
 constexpr std::intptr_t kMouseActivateNoActivate = 3;
-
-bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::towlower(a[i]) != std::towlower(b[i])) return false;
-    }
-    return true;
-}
 
 template <typename T>
 void Erase(std::vector<T*>& list, T* item) {

@@ -4,11 +4,11 @@
 #include <pango/pango.h>
 
 #include <algorithm>
-#include <cwctype>
 #include <map>
 #include <memory>
 
 #include "ui_toolkit/core/AttributeValues.h"
+#include "ui_toolkit/core/TextCompare.h"
 #include "ui_toolkit/core/TextSubstitution.h"
 #include "ui_toolkit/manager/PaintManager.h"
 #include "ui_toolkit/render/Canvas.h"
@@ -37,12 +37,6 @@ constexpr int kMaxCoordinate = 1 << 28;
 
 int ClampMarkupPixels(int value) {
     return std::clamp(value, -kMaxMarkupPixels, kMaxMarkupPixels);
-}
-
-bool EqualsIgnoringCase(std::wstring_view a, std::wstring_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](wchar_t x, wchar_t y) {
-               return std::towlower(x) == std::towlower(y);
-           });
 }
 
 // Word break may cut a run after any character but a letter.
