@@ -92,3 +92,11 @@ extern "C" const char* __lsan_default_suppressions() {
     return "leak:libfontconfig.so\n"
            "leak:libpangoft2-1.0.so\n";
 }
+
+// Pango resolves fonts on a fontconfig worker thread of its own and hands the
+// results over through glib's locks, which the thread checker cannot see
+// inside the uninstrumented libraries; what it reports there is that handover.
+extern "C" const char* __tsan_default_suppressions() {
+    return "race:libfontconfig.so\n"
+           "race:libpangoft2-1.0.so\n";
+}
