@@ -3,22 +3,10 @@
 // drives it, screenshots of the display show what it draws, and the lines the
 // sample prints tell what reached the toolkit.
 
-#include <gtest/gtest.h>
-
-#include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
-#include <iostream>
-#include <functional>
-#include <memory>
 #include <sstream>
 #include <string>
-#include <thread>
-#include <vector>
 
-#include "support/ChildProcess.h"
-#include "support/TempFolder.h"
+#include "XvfbTest.h"
 #include "platform/gtk/CloseRequest.h"
 
 namespace {
@@ -26,147 +14,22 @@ namespace {
 constexpr int kWindowX = 40;  // where the sample places its window
 constexpr int kWindowY = 30;
 
-// Waits for `done` by polling; false once `timeoutMs` has passed.
-bool PollUntil(const std::function<bool()>& done, int timeoutMs = 10000) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
-}
-
-// Runs a shell command and returns what it printed.
-std::string Capture(const std::string& command) {
-    std::string output;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return output;
-    char buffer[4096];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, n);
-    ::pclose(pipe);
-    return output;
-}
-
-void Xdotool(const std::string& arguments) {
-    ASSERT_EQ(std::system(("xdotool " + arguments).c_str()), 0) << "xdotool " << arguments;
-}
-
-// A whole-display screenshot, taken with ImageMagick; also kept as a PNG
-// next to the test's other files for a person to look at.
-struct Screenshot {
-    int width = 0;
-    int height = 0;
-    std::vector<unsigned char> rgb;
-
-    static Screenshot Take(const TempFolder& folder, const std::string& name) {
-        Screenshot shot;
-        const std::string ppm = folder / (name + ".ppm");
-        if (std::system(("import -window root -depth 8 ppm:" + ppm).c_str()) != 0) return shot;
-        std::system(("convert " + ppm + " " + folder / (name + ".png")).c_str());
-        std::ifstream in(ppm, std::ios::binary);
-        std::string magic;
-        int maxValue = 0;
-        in >> magic >> shot.width >> shot.height >> maxValue;
-        in.get();
-        if (magic != "P6" || maxValue != 255) return Screenshot{};
-        shot.rgb.resize(static_cast<std::size_t>(shot.width) * shot.height * 3);
-        in.read(reinterpret_cast<char*>(shot.rgb.data()), static_cast<std::streamsize>(shot.rgb.size()));
-        return shot;
-    }
-
-    // 0xRRGGBB of a pixel of the display.
-    unsigned At(int x, int y) const {
-        if (x < 0 || y < 0 || x >= width || y >= height) return 0xFFFFFFFF;
-        const unsigned char* p = &rgb[(static_cast<std::size_t>(y) * width + x) * 3];
-        return (p[0] << 16) | (p[1] << 8) | p[2];
-    }
-};
-
-std::string Hex(unsigned color) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%06X", color);
-    return text;
-}
-
-class GtkHostTest : public ::testing::Test {
+class GtkHostTest : public XvfbTest {
 protected:
-    // One display for the whole suite. Xvfb picks a free number itself and
-    // prints it, so suites running side by side never share one.
-    static void SetUpTestSuite() {
-        s_folder = std::make_unique<TempFolder>();
-        const std::string log = *s_folder / "xvfb.log";
-        // Only the number goes to the log: Xvfb reports the numbers it found
-        // taken on its error output.
-        auto xvfb = std::make_unique<ChildProcess>(
-            std::vector<std::string>{"/bin/sh", "-c",
-                                     "exec Xvfb -displayfd 1 -screen 0 800x600x24 -br -nolisten tcp 2>/dev/null"},
-            log);
-        const bool printed = PollUntil([&] {
-            const std::string number = ReadLog(log);
-            return !xvfb->Running() || (!number.empty() && number.back() == '\n');
-        });
-        if (!printed || !xvfb->Running()) return;
-        const std::string number = ReadLog(log);
-        s_display = ":" + number.substr(0, number.find('\n'));
-        s_xvfb = std::move(xvfb);
-        ::setenv("DISPLAY", s_display.c_str(), 1);
-    }
-
-    static void TearDownTestSuite() {
-        s_xvfb.reset();
-        s_folder.reset();
-    }
-
-    void SetUp() override { ASSERT_NE(s_xvfb, nullptr) << "Xvfb did not start"; }
-
-    void TearDown() override {
-        if (HasFailure()) {
-            // The test's folder goes with it; a copy keeps the screenshots.
-            const std::string kept = m_folder.path() + "-failed";
-            std::system(("cp -r " + m_folder.path() + " " + kept).c_str());
-            std::cerr << "sample output:\n" << Output() << "screenshots in " << kept << "\n";
-        }
-        m_sample.reset();
-    }
-
     // Starts the sample and waits until its window is mapped and painted
     // (its first layout has printed the controls' places).
     void StartSample(const std::string& arguments = "") {
-        m_sample = std::make_unique<ChildProcess>(
-            std::vector<std::string>{"/bin/sh", "-c",
-                                     std::string(ZD_GTK_SAMPLE_EXE) + " " + arguments + "; echo exit $?"},
-            m_folder / "sample.log");
+        StartProgram(std::string(ZD_GTK_SAMPLE_EXE) + " " + arguments);
         ASSERT_TRUE(PollUntil([&] { return Output().find("rect ticker") != std::string::npos; }))
             << "the sample did not lay out its window";
-        ASSERT_TRUE(PollUntil([&] {
-            m_windowId = Capture("xdotool search --onlyvisible --name '^GtkHostSample$' 2>/dev/null");
-            return !m_windowId.empty();
-        })) << "no visible window named GtkHostSample";
-        m_windowId = m_windowId.substr(0, m_windowId.find('\n'));
-    }
-
-    std::string Output() const { return ReadLog(m_folder / "sample.log"); }
-
-    // How many times the sample has printed `line`.
-    int Count(const std::string& line) const {
-        const std::string output = Output();
-        int count = 0;
-        for (std::size_t at = output.find(line + "\n"); at != std::string::npos;
-             at = output.find(line + "\n", at + 1)) {
-            if (at == 0 || output[at - 1] == '\n') ++count;
-        }
-        return count;
-    }
-
-    bool WaitForLine(const std::string& line, int timeoutMs = 10000, int times = 1) {
-        return PollUntil([&] { return Count(line) >= times; }, timeoutMs);
+        m_windowId = WaitForWindow("^GtkHostSample$");
+        ASSERT_FALSE(m_windowId.empty()) << "no visible window named GtkHostSample";
     }
 
     // Client coordinates of the window to the screen.
     static std::string At(int x, int y) { return std::to_string(kWindowX + x) + " " + std::to_string(kWindowY + y); }
 
-    void ClickAt(int x, int y) { Xdotool("mousemove --sync " + At(x, y) + " click 1"); }
+    void ClickAt(int x, int y) { ASSERT_TRUE(Xdotool("mousemove --sync " + At(x, y) + " click 1")); }
 
     // A screenshot taken once the pixel at client (x, y) shows `color`.
     Screenshot ScreenshotShowing(int x, int y, unsigned color, const std::string& name) {
@@ -178,17 +41,8 @@ protected:
         return shot;
     }
 
-    static std::unique_ptr<TempFolder> s_folder;
-    static std::unique_ptr<ChildProcess> s_xvfb;
-    static std::string s_display;
-    TempFolder m_folder;
-    std::unique_ptr<ChildProcess> m_sample;
     std::string m_windowId;
 };
-
-std::unique_ptr<TempFolder> GtkHostTest::s_folder;
-std::unique_ptr<ChildProcess> GtkHostTest::s_xvfb;
-std::string GtkHostTest::s_display;
 
 TEST_F(GtkHostTest, WindowOpensAtTheSkinSizeAndShowsItsColours) {
     StartSample();
@@ -218,7 +72,7 @@ TEST_F(GtkHostTest, WindowOpensAtTheSkinSizeAndShowsItsColours) {
 TEST_F(GtkHostTest, ClicksReachButtonsAsClickNotifications) {
     StartSample();
     // A press that leaves the button before the release is no click.
-    Xdotool("mousemove --sync " + At(80, 150) + " mousedown 1 mousemove --sync " + At(200, 60) + " mouseup 1");
+    ASSERT_TRUE(Xdotool("mousemove --sync " + At(80, 150) + " mousedown 1 mousemove --sync " + At(200, 60) + " mouseup 1"));
     ClickAt(80, 150);
     ASSERT_TRUE(WaitForLine("notify click ok"));
     EXPECT_EQ(Count("notify click ok"), 1);
@@ -231,14 +85,14 @@ TEST_F(GtkHostTest, TypingGoesThroughTheNativeEntry) {
     StartSample();
     ClickAt(100, 215);
     ASSERT_TRUE(WaitForLine("notify setfocus name"));
-    Xdotool("type --delay 30 abc");
+    ASSERT_TRUE(Xdotool("type --delay 30 abc"));
     ASSERT_TRUE(WaitForLine("notify textchanged name abc"));
     const std::string output = Output();
     const std::size_t one = output.find("notify textchanged name a\n");
     const std::size_t two = output.find("notify textchanged name ab\n");
     const std::size_t three = output.find("notify textchanged name abc\n");
     EXPECT_TRUE(one != std::string::npos && two != std::string::npos && one < two && two < three) << output;
-    Xdotool("key Return");
+    ASSERT_TRUE(Xdotool("key Return"));
     EXPECT_TRUE(WaitForLine("notify return name"));
 
     // The entry is drawn over the window: dark text on the edit's white.
@@ -255,8 +109,8 @@ TEST_F(GtkHostTest, TypingGoesThroughTheNativeEntry) {
     // (Tab moves the focus on) and no longer the text.
     ClickAt(200, 50);
     ASSERT_TRUE(WaitForLine("notify killfocus name"));
-    Xdotool("type --delay 30 xy");
-    Xdotool("key Tab");
+    ASSERT_TRUE(Xdotool("type --delay 30 xy"));
+    ASSERT_TRUE(Xdotool("key Tab"));
     // The first tab stop had the focus from the start.
     EXPECT_TRUE(WaitForLine("notify setfocus ok", 10000, 2));
     EXPECT_EQ(Output().find("notify textchanged name abcx"), std::string::npos);
@@ -264,26 +118,26 @@ TEST_F(GtkHostTest, TypingGoesThroughTheNativeEntry) {
 
 TEST_F(GtkHostTest, ThePointerRestingOnAButtonShowsItsToolTipUntilItMovesOn) {
     StartSample();
-    Xdotool("mousemove --sync " + At(60, 140));
+    ASSERT_TRUE(Xdotool("mousemove --sync " + At(60, 140)));
     // The tooltip opens below the pointer, over the button's green.
     bool shown = PollUntil([&] {
         const unsigned below = Screenshot::Take(m_folder, "tooltip").At(kWindowX + 75, kWindowY + 165);
         return below != 0x20A040 && below != 0xFFFFFFFF;
     });
     EXPECT_TRUE(shown) << "no tooltip";
-    Xdotool("mousemove --sync " + At(340, 60));
+    ASSERT_TRUE(Xdotool("mousemove --sync " + At(340, 60)));
     EXPECT_EQ(Hex(ScreenshotShowing(75, 165, 0x20A040, "no-tooltip").At(kWindowX + 75, kWindowY + 165)), "20A040");
 }
 
 TEST_F(GtkHostTest, DoubleClicksAndTheWheelArriveWithTheirParameters) {
     StartSample();
-    Xdotool("mousemove --sync " + At(200, 50) + " click --repeat 2 --delay 40 1");
+    ASSERT_TRUE(Xdotool("mousemove --sync " + At(200, 50) + " click --repeat 2 --delay 40 1"));
     // The second press of a double click is the double-click message, with
     // the button held.
     EXPECT_TRUE(WaitForLine("dblclk 200 50 1"));
-    Xdotool("click 4");
+    ASSERT_TRUE(Xdotool("click 4"));
     EXPECT_TRUE(WaitForLine("wheel 120 200 50"));
-    Xdotool("click 5");
+    ASSERT_TRUE(Xdotool("click 5"));
     EXPECT_TRUE(WaitForLine("wheel -120 200 50"));
     EXPECT_EQ(Count("dblclk 200 50 1"), 1);
 }
