@@ -4,11 +4,15 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <utility>
 
 #include "platform/TextConversion.h"
+#include "platform/gtk/GtkFolderDialog.h"
+#include "platform/gtk/GtkMessageBox.h"
+#include "platform/gtk/LauncherProgress.h"
 #include "ui_toolkit/core/UiMessages.h"
 
 namespace platform {
@@ -144,6 +148,79 @@ const char* CursorName(CursorShape shape) {
     return "default";
 }
 
+// The resize edge of a hit-test answer; false for any other answer.
+bool EdgeOf(std::intptr_t zone, GdkWindowEdge* edge) {
+    switch (zone) {
+        case kHtLeft:
+            *edge = GDK_WINDOW_EDGE_WEST;
+            return true;
+        case kHtRight:
+            *edge = GDK_WINDOW_EDGE_EAST;
+            return true;
+        case kHtTop:
+            *edge = GDK_WINDOW_EDGE_NORTH;
+            return true;
+        case kHtTopLeft:
+            *edge = GDK_WINDOW_EDGE_NORTH_WEST;
+            return true;
+        case kHtTopRight:
+            *edge = GDK_WINDOW_EDGE_NORTH_EAST;
+            return true;
+        case kHtBottom:
+            *edge = GDK_WINDOW_EDGE_SOUTH;
+            return true;
+        case kHtBottomLeft:
+            *edge = GDK_WINDOW_EDGE_SOUTH_WEST;
+            return true;
+        case kHtBottomRight:
+            *edge = GDK_WINDOW_EDGE_SOUTH_EAST;
+            return true;
+        default:
+            return false;
+    }
+}
+
+CursorShape ResizeCursorOf(std::intptr_t zone) {
+    switch (zone) {
+        case kHtLeft:
+        case kHtRight:
+            return CursorShape::kSizeWE;
+        case kHtTop:
+        case kHtBottom:
+            return CursorShape::kSizeNS;
+        case kHtTopLeft:
+        case kHtBottomRight:
+            return CursorShape::kSizeNWSE;
+        default:
+            return CursorShape::kSizeNESW;
+    }
+}
+
+// The window region of rounded corners: the rectangle one pixel larger each
+// way than the window, with quarter ellipses of `corner` cut out, row by row.
+cairo_region_t* RoundedRegion(int width, int height, UiSize corner) {
+    cairo_region_t* region = cairo_region_create();
+    const double rx = std::max(corner.cx, 1) / 2.0;
+    const double ry = std::max(corner.cy, 1) / 2.0;
+    const int outerWidth = width + 1;
+    const int outerHeight = height + 1;
+    for (int y = 0; y < height; ++y) {
+        // Distance of the row's centre into the corner band, from the top or
+        // the bottom edge of the rounded rectangle.
+        const double fromEdge = std::min(y + 0.5, outerHeight - (y + 0.5));
+        int inset = 0;
+        if (fromEdge < ry) {
+            const double dy = (ry - fromEdge) / ry;
+            inset = static_cast<int>(std::lround(rx - rx * std::sqrt(std::max(0.0, 1.0 - dy * dy))));
+        }
+        const int rowWidth = std::min(outerWidth - 2 * inset, width - inset);
+        if (rowWidth <= 0) continue;
+        const cairo_rectangle_int_t row{inset, y, rowWidth, 1};
+        cairo_region_union_rectangle(region, &row);
+    }
+    return region;
+}
+
 UiPoint PointOf(double x, double y) {
     return UiPoint{static_cast<int>(x), static_cast<int>(y)};
 }
@@ -184,6 +261,7 @@ private:
     static void OnChanged(GtkEditable* editable, gpointer self);
     static void OnActivate(GtkEntry* entry, gpointer self);
     static gboolean OnFocusOut(GtkWidget* widget, GdkEvent* event, gpointer self);
+    static gboolean DestroyLater(gpointer widget);
     static void OnInsertText(GtkEditable* editable, gchar* text, gint length, gint* position, gpointer self);
 
     GtkHost& m_host;
@@ -245,7 +323,12 @@ struct GtkHost::Signals {
             host->RestartHoverTimer(point);
         }
         // The pressed window keeps the pointer; the cursor is its own then.
-        if (!host->m_captured) {
+        // Over a resize zone the zone's cursor shows, as on a window frame.
+        const std::intptr_t zone = host->m_captured ? kHtClient : host->HitTest(PointOf(event->x_root, event->y_root));
+        GdkWindowEdge edge;
+        if (EdgeOf(zone, &edge)) {
+            host->ApplyCursor(ResizeCursorOf(zone));
+        } else if (!host->m_captured) {
             host->m_cursorChoice = CursorShape::kArrow;
             host->Send(kMsgSetCursor, 0, MakePointParam(point.x, point.y));
             const CursorShape chosen = *host->m_cursorChoice;
@@ -288,6 +371,27 @@ struct GtkHost::Signals {
             return TRUE;
         }
         host->m_keyState = KeyStateOf(event->state) | bit;
+        if (event->button == GDK_BUTTON_PRIMARY && !host->m_captured) {
+            // The caption and the resize zones are the window manager's: the
+            // press starts a move or a resize and the client hears nothing.
+            const std::intptr_t zone = host->HitTest(PointOf(event->x_root, event->y_root));
+            GdkWindowEdge edge;
+            if (zone == kHtCaption) {
+                gtk_window_begin_move_drag(GTK_WINDOW(host->m_window), static_cast<gint>(event->button),
+                                           static_cast<gint>(event->x_root), static_cast<gint>(event->y_root),
+                                           event->time);
+                host->m_keyState &= static_cast<std::uint16_t>(~bit);
+                return TRUE;
+            }
+            if (EdgeOf(zone, &edge)) {
+                host->ApplySizeLimits();
+                gtk_window_begin_resize_drag(GTK_WINDOW(host->m_window), edge, static_cast<gint>(event->button),
+                                             static_cast<gint>(event->x_root), static_cast<gint>(event->y_root),
+                                             event->time);
+                host->m_keyState &= static_cast<std::uint16_t>(~bit);
+                return TRUE;
+            }
+        }
         if (event->button == GDK_BUTTON_PRIMARY) {
             gint doubleTime = 400;
             gint doubleDistance = 5;
@@ -347,6 +451,18 @@ struct GtkHost::Signals {
 
     static gboolean Focus(GtkWidget*, GdkEventFocus* event, gpointer data) {
         static_cast<GtkHost*>(data)->Send(event->in ? kMsgSetFocus : kMsgKillFocus);
+        return FALSE;
+    }
+
+    static gboolean WindowState(GtkWidget*, GdkEventWindowState* event, gpointer data) {
+        auto* host = static_cast<GtkHost*>(data);
+        const GdkWindowState state = event->new_window_state;
+        const WindowShowState now = (state & GDK_WINDOW_STATE_ICONIFIED) != 0   ? WindowShowState::kMinimized
+                                    : (state & GDK_WINDOW_STATE_MAXIMIZED) != 0 ? WindowShowState::kMaximized
+                                                                                : WindowShowState::kNormal;
+        if (now == host->m_showState) return FALSE;
+        host->m_showState = now;
+        host->Send(kMsgSize, host->SizeKind(), MakePointParam(host->m_width, host->m_height));
         return FALSE;
     }
 
@@ -426,6 +542,7 @@ GtkHost::GtkHost(int width, int height)
     g_signal_connect(m_area, "focus-in-event", G_CALLBACK(Signals::Focus), this);
     g_signal_connect(m_area, "focus-out-event", G_CALLBACK(Signals::Focus), this);
     g_signal_connect(m_window, "delete-event", G_CALLBACK(Signals::Delete), this);
+    g_signal_connect(m_window, "window-state-event", G_CALLBACK(Signals::WindowState), this);
     g_signal_connect(m_overlay, "get-child-position", G_CALLBACK(Signals::ChildPosition), this);
     gtk_widget_grab_focus(m_area);
     Invalidate(GetClientRect());
@@ -455,6 +572,13 @@ void GtkHost::SetTitle(const std::wstring& title) {
 }
 
 void GtkHost::Show(bool activate) {
+    ApplySizeLimits();
+    // A window shown for the first time hears its size, as a native one
+    // does: a skin's settings that came after its size apply now.
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        Send(kMsgSize, SizeKind(), MakePointParam(m_width, m_height));
+    }
     gtk_window_set_focus_on_map(GTK_WINDOW(m_window), activate);
     gtk_widget_show(m_window);
     if (activate) gtk_window_present(GTK_WINDOW(m_window));
@@ -472,11 +596,118 @@ void GtkHost::Move(int x, int y) {
     gtk_window_move(GTK_WINDOW(m_window), x, y);
 }
 
-UiPoint GtkHost::GetPosition() const {
+UiRect GtkHost::GetWindowRect() const {
     gint x = 0;
     gint y = 0;
     gtk_window_get_position(GTK_WINDOW(m_window), &x, &y);
-    return UiPoint{x, y};
+    return UiRect{x, y, x + m_width, y + m_height};
+}
+
+void GtkHost::SetIcons(const std::vector<std::vector<std::uint8_t>>& pictures) {
+    GList* icons = nullptr;
+    for (const std::vector<std::uint8_t>& picture : pictures) {
+        GdkPixbufLoader* loader = gdk_pixbuf_loader_new_with_type("png", nullptr);
+        if (loader == nullptr) continue;
+        const bool read = gdk_pixbuf_loader_write(loader, picture.data(), picture.size(), nullptr) &&
+                          gdk_pixbuf_loader_close(loader, nullptr);
+        GdkPixbuf* pixbuf = read ? gdk_pixbuf_loader_get_pixbuf(loader) : nullptr;
+        if (pixbuf != nullptr) icons = g_list_append(icons, g_object_ref(pixbuf));
+        if (!read) gdk_pixbuf_loader_close(loader, nullptr);
+        g_object_unref(loader);
+    }
+    gtk_window_set_icon_list(GTK_WINDOW(m_window), icons);
+    g_list_free_full(icons, g_object_unref);
+}
+
+void GtkHost::Minimize() {
+    gtk_window_iconify(GTK_WINDOW(m_window));
+}
+
+void GtkHost::Maximize() {
+    gtk_window_maximize(GTK_WINDOW(m_window));
+}
+
+void GtkHost::Restore() {
+    if (m_showState == WindowShowState::kMinimized) gtk_window_deiconify(GTK_WINDOW(m_window));
+    if (m_showState == WindowShowState::kMaximized) gtk_window_unmaximize(GTK_WINDOW(m_window));
+    gtk_window_present(GTK_WINDOW(m_window));
+}
+
+void GtkHost::SetEnabled(bool enabled) {
+    gtk_widget_set_sensitive(m_window, enabled);
+}
+
+void GtkHost::SetRoundCorners(UiSize corner) {
+    m_roundCorners = corner;
+    if (corner.cx == 0 && corner.cy == 0) {
+        gtk_widget_shape_combine_region(m_window, nullptr);
+        return;
+    }
+    cairo_region_t* region = RoundedRegion(m_width, m_height, corner);
+    gtk_widget_shape_combine_region(m_window, region);
+    cairo_region_destroy(region);
+}
+
+int GtkHost::MessageBox(const std::wstring& text, const std::wstring& caption, std::uint32_t flags) {
+    return RunMessageBox(GTK_WINDOW(m_window), text, caption, flags);
+}
+
+std::optional<std::wstring> GtkHost::BrowseForFolder(const std::wstring& title) {
+    return RunFolderDialog(GTK_WINDOW(m_window), title);
+}
+
+LauncherProgress* GtkHost::GetLauncher() {
+    if (!m_launcherTried) {
+        m_launcherTried = true;
+        const char* program = g_get_prgname();
+        m_launcher =
+            LauncherProgress::Connect(std::string(program != nullptr ? program : "zelmora-setup") + ".desktop");
+    }
+    return m_launcher.get();
+}
+
+void GtkHost::SetTaskbarState(TaskbarProgressState state) {
+    if (LauncherProgress* launcher = GetLauncher()) launcher->SetState(state);
+}
+
+void GtkHost::SetTaskbarValue(std::uint64_t completed, std::uint64_t total) {
+    if (LauncherProgress* launcher = GetLauncher()) launcher->SetValue(completed, total);
+}
+
+std::uint32_t GtkHost::SizeKind() const {
+    switch (m_showState) {
+        case WindowShowState::kMinimized:
+            return kSizeMinimized;
+        case WindowShowState::kMaximized:
+            return kSizeMaximized;
+        case WindowShowState::kNormal:
+            break;
+    }
+    return kSizeRestored;
+}
+
+std::intptr_t GtkHost::HitTest(UiPoint screen) {
+    const std::intptr_t zone = Send(kMsgNcHitTest, 0, MakePointParam(screen.x, screen.y));
+    return zone == 0 ? kHtClient : zone;
+}
+
+void GtkHost::ApplySizeLimits() {
+    MinMaxInfo info;
+    Send(kMsgGetMinMaxInfo, 0, reinterpret_cast<std::intptr_t>(&info));
+    GdkGeometry geometry{};
+    int hints = 0;
+    if (info.minTrackSize.cx > 0 || info.minTrackSize.cy > 0) {
+        geometry.min_width = std::max(info.minTrackSize.cx, 1);
+        geometry.min_height = std::max(info.minTrackSize.cy, 1);
+        hints |= GDK_HINT_MIN_SIZE;
+    }
+    if (info.maxTrackSize.cx > 0 || info.maxTrackSize.cy > 0) {
+        geometry.max_width = info.maxTrackSize.cx > 0 ? info.maxTrackSize.cx : G_MAXSHORT;
+        geometry.max_height = info.maxTrackSize.cy > 0 ? info.maxTrackSize.cy : G_MAXSHORT;
+        hints |= GDK_HINT_MAX_SIZE;
+    }
+    gtk_window_set_geometry_hints(GTK_WINDOW(m_window), nullptr, hints != 0 ? &geometry : nullptr,
+                                  static_cast<GdkWindowHints>(hints));
 }
 
 UiRect GtkHost::GetWorkArea() const {
@@ -512,7 +743,7 @@ bool GtkHost::SetClientSize(int width, int height) {
     resized.CopyFrom(m_surface, GetClientRect());
     m_surface = std::move(resized);
     Invalidate(GetClientRect());
-    Send(kMsgSize, 0, MakePointParam(width, height));
+    Send(kMsgSize, SizeKind(), MakePointParam(width, height));
     return true;
 }
 
@@ -693,8 +924,8 @@ void GtkHost::ShowToolTip(const std::wstring& text, int maxWidth, UiPoint at) {
         gtk_widget_set_size_request(m_toolTipLabel, maxWidth, -1);
     }
     gtk_window_resize(GTK_WINDOW(m_toolTip), 1, 1);
-    const UiPoint origin = GetPosition();
-    gtk_window_move(GTK_WINDOW(m_toolTip), origin.x + at.x, origin.y + at.y + kToolTipOffsetY);
+    const UiRect frame = GetWindowRect();
+    gtk_window_move(GTK_WINDOW(m_toolTip), frame.left + at.x, frame.top + at.y + kToolTipOffsetY);
     gtk_widget_show(m_toolTip);
 }
 
@@ -764,8 +995,19 @@ GtkHost::Entry::~Entry() {
     g_object_set_data(G_OBJECT(m_entry), "zd-native-edit", nullptr);
     // The keyboard goes back to the window rather than to nowhere.
     const bool hadFocus = gtk_widget_has_focus(m_entry) != FALSE;
-    gtk_widget_destroy(m_entry);
+    // The entry may be closing from inside a draw of the window, which still
+    // walks its children: it goes from the screen now and is destroyed once
+    // the draw is over. The reference keeps it alive should the window go
+    // first.
+    gtk_widget_hide(m_entry);
+    g_idle_add_full(G_PRIORITY_HIGH, DestroyLater, g_object_ref(m_entry), nullptr);
     if (hadFocus) gtk_widget_grab_focus(m_host.m_area);
+}
+
+gboolean GtkHost::Entry::DestroyLater(gpointer widget) {
+    gtk_widget_destroy(GTK_WIDGET(widget));
+    g_object_unref(widget);
+    return G_SOURCE_REMOVE;
 }
 
 void GtkHost::Entry::SetRect(const UiRect& rect) {

@@ -17,6 +17,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ui_toolkit/host/NativeWindow.h"
 #include "ui_toolkit/render/Canvas.h"
@@ -25,6 +26,8 @@ struct _GtkWidget;
 struct _cairo_region;
 
 namespace platform {
+
+class LauncherProgress;
 
 class GtkHost : public NativeWindow {
 public:
@@ -36,19 +39,7 @@ public:
     GtkHost& operator=(const GtkHost&) = delete;
 
     // Receives the window's messages; not owned, outlives the host's use.
-    void SetClient(NativeWindowClient* client) { m_client = client; }
-
-    void SetTitle(const std::wstring& title);
-    // `activate` false shows the window without giving it the keyboard.
-    void Show(bool activate = true);
-    void Hide();
-    bool IsVisible() const;
-    // The window's top-left corner in screen coordinates.
-    void Move(int x, int y);
-    UiPoint GetPosition() const;
-    // The work area of the monitor the window is on (the primary one before
-    // it is shown), in screen coordinates.
-    UiRect GetWorkArea() const;
+    void SetClient(NativeWindowClient* client) override { m_client = client; }
 
     // NativeWindow.
     UiRect GetClientRect() const override;
@@ -74,6 +65,27 @@ public:
     void HideToolTip() override;
     std::unique_ptr<NativeEdit> CreateNativeEdit(const NativeEditOptions& options,
                                                  NativeEditListener* listener) override;
+    void SetTitle(const std::wstring& title) override;
+    void SetIcons(const std::vector<std::vector<std::uint8_t>>& pictures) override;
+    void Show(bool activate) override;
+    void Hide() override;
+    bool IsVisible() const override;
+    void Move(int x, int y) override;
+    UiRect GetWindowRect() const override;
+    // The monitor the window is on; the primary one before it is shown.
+    UiRect GetWorkArea() const override;
+    void Minimize() override;
+    void Maximize() override;
+    void Restore() override;
+    WindowShowState GetShowState() const override { return m_showState; }
+    void SetEnabled(bool enabled) override;
+    void SetRoundCorners(UiSize corner) override;
+    int MessageBox(const std::wstring& text, const std::wstring& caption, std::uint32_t flags) override;
+    std::optional<std::wstring> BrowseForFolder(const std::wstring& title) override;
+    // Through the desktop's launcher entry of the program, when there is a
+    // session bus.
+    void SetTaskbarState(TaskbarProgressState state) override;
+    void SetTaskbarValue(std::uint64_t completed, std::uint64_t total) override;
 
 private:
     // The GTK signal handlers, defined with the implementation.
@@ -95,6 +107,13 @@ private:
     void ApplyCursor(CursorShape shape);
     void RestartHoverTimer(UiPoint at);
     void StopHoverTimer();
+    // The kMsgSize kind of the window's state.
+    std::uint32_t SizeKind() const;
+    // Asks the client where `screen` lies; kHtClient when it has no answer.
+    std::intptr_t HitTest(UiPoint screen);
+    // The client's minimum and maximum tracking sizes, as size hints.
+    void ApplySizeLimits();
+    LauncherProgress* GetLauncher();
 
     NativeWindowClient* m_client = nullptr;
     _GtkWidget* m_window = nullptr;
@@ -129,6 +148,12 @@ private:
     CursorShape m_cursor = CursorShape::kArrow;
     // While a kMsgSetCursor is being handled: the shape chosen so far.
     std::optional<CursorShape> m_cursorChoice;
+
+    WindowShowState m_showState = WindowShowState::kNormal;
+    bool m_shownOnce = false;
+    UiSize m_roundCorners;
+    std::unique_ptr<LauncherProgress> m_launcher;
+    bool m_launcherTried = false;
 
     // The last press, for telling a double click from two clicks.
     std::uint32_t m_lastPressTime = 0;

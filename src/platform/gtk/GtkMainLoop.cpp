@@ -10,10 +10,14 @@ GtkMainLoop::~GtkMainLoop() {
     g_main_loop_unref(m_loop);
 }
 
-int GtkMainLoop::Run() {
-    m_code = 0;
+std::optional<int> GtkMainLoop::Run() {
+    m_code.reset();
     g_main_loop_run(m_loop);
     return m_code;
+}
+
+void GtkMainLoop::End() {
+    g_main_loop_quit(m_loop);
 }
 
 void GtkMainLoop::Quit(int code) {

@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+#include "ui_toolkit/core/UiTypes.h"
+
 enum UiMessage : std::uint32_t {
     kMsgCreate = 0x0001,
     kMsgDestroy = 0x0002,
@@ -17,14 +19,21 @@ enum UiMessage : std::uint32_t {
     kMsgEraseBackground = 0x0014,
     kMsgSetCursor = 0x0020,
     kMsgMouseActivate = 0x0021,
+    kMsgGetMinMaxInfo = 0x0024,  // second parameter: MinMaxInfo*
     kMsgContextMenu = 0x007B,
-    kMsgKeyDown = 0x0100,  // first parameter: virtual key
+    kMsgNcDestroy = 0x0082,  // the last message of a window
+    kMsgNcCalcSize = 0x0083,
+    kMsgNcHitTest = 0x0084,  // second parameter: a screen point; answers a UiHitTest
+    kMsgNcPaint = 0x0085,
+    kMsgNcActivate = 0x0086,  // first parameter: true when activating
+    kMsgKeyDown = 0x0100,     // first parameter: virtual key
     kMsgKeyUp = 0x0101,
     kMsgChar = 0x0102,  // first parameter: character
     kMsgSysKeyDown = 0x0104,
     kMsgSysChar = 0x0106,
-    kMsgTimer = 0x0113,        // first parameter: window timer identifier
-    kMsgMouseMove = 0x0200,    // first parameter: key state; second: a point (MakePointParam)
+    kMsgSysCommand = 0x0112,  // first parameter: a UiSysCommand
+    kMsgTimer = 0x0113,       // first parameter: window timer identifier
+    kMsgMouseMove = 0x0200,   // first parameter: key state; second: a point (MakePointParam)
     kMsgLButtonDown = 0x0201,
     kMsgLButtonUp = 0x0202,
     kMsgLButtonDblClk = 0x0203,
@@ -34,6 +43,42 @@ enum UiMessage : std::uint32_t {
     kMsgMouseLeave = 0x02A3,
     kMsgApp = 0x8000,
     kMsgAsyncNotify = kMsgApp + 1,  // delivers the pending asynchronous notifications
+};
+
+// First parameter of kMsgSize.
+enum UiSizeKind : std::uint32_t {
+    kSizeRestored = 0,
+    kSizeMinimized = 1,
+    kSizeMaximized = 2,
+};
+
+// Answers of kMsgNcHitTest: where on the window a point lies.
+enum UiHitTest : std::intptr_t {
+    kHtClient = 1,
+    kHtCaption = 2,
+    kHtLeft = 10,
+    kHtRight = 11,
+    kHtTop = 12,
+    kHtTopLeft = 13,
+    kHtTopRight = 14,
+    kHtBottom = 15,
+    kHtBottomLeft = 16,
+    kHtBottomRight = 17,
+};
+
+enum UiSysCommand : std::uint32_t {
+    kScMinimize = 0xF020,
+    kScMaximize = 0xF030,
+    kScClose = 0xF060,
+    kScRestore = 0xF120,
+};
+
+// What kMsgGetMinMaxInfo asks the window to fill in; 0 leaves a size free.
+struct MinMaxInfo {
+    UiSize maxSize;
+    UiPoint maxPosition;
+    UiSize minTrackSize;
+    UiSize maxTrackSize;
 };
 
 // Key state bits of mouse messages and control events.

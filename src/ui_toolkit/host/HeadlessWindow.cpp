@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "ui_toolkit/core/UiMessages.h"
+#include "ui_toolkit/host/MessageBoxStyle.h"
 
 HeadlessWindow::HeadlessWindow(int width, int height) : m_width(width), m_height(height), m_surface(width, height) {
     Invalidate(GetClientRect());
@@ -78,6 +79,81 @@ std::optional<UiPoint> HeadlessWindow::GetPointerInClient() const {
 
 void HeadlessWindow::ShowToolTip(const std::wstring& text, int, UiPoint) { m_toolTip = text; }
 
+void HeadlessWindow::Show(bool activate) {
+    m_visible = true;
+    if (activate) m_focused = true;
+    // The first show tells the window its size, as a native window hears it.
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        Send(kMsgSize, kSizeRestored, MakePointParam(m_width, m_height));
+    }
+}
+
+UiRect HeadlessWindow::GetWindowRect() const {
+    return UiRect{m_position.x, m_position.y, m_position.x + m_width, m_position.y + m_height};
+}
+
+void HeadlessWindow::ChangeShowState(WindowShowState state, const UiRect& frame, std::uint32_t sizeKind) {
+    if (state == m_showState) return;
+    if (m_showState == WindowShowState::kNormal) m_restoredFrame = GetWindowRect();
+    m_showState = state;
+    m_position = UiPoint{frame.left, frame.top};
+    if (frame.GetWidth() != m_width || frame.GetHeight() != m_height) {
+        m_width = frame.GetWidth();
+        m_height = frame.GetHeight();
+        Canvas resized(m_width, m_height);
+        resized.CopyFrom(m_surface, GetClientRect());
+        m_surface = std::move(resized);
+        Invalidate(GetClientRect());
+    }
+    Send(kMsgSize, sizeKind, MakePointParam(m_width, m_height));
+}
+
+void HeadlessWindow::Minimize() {
+    ChangeShowState(WindowShowState::kMinimized, GetWindowRect(), kSizeMinimized);
+}
+
+void HeadlessWindow::Maximize() {
+    ChangeShowState(WindowShowState::kMaximized, m_workArea, kSizeMaximized);
+}
+
+void HeadlessWindow::Restore() {
+    if (m_showState == WindowShowState::kNormal) return;
+    const UiRect frame = m_showState == WindowShowState::kMaximized ? m_restoredFrame : GetWindowRect();
+    ChangeShowState(WindowShowState::kNormal, frame, kSizeRestored);
+}
+
+int HeadlessWindow::MessageBox(const std::wstring& text, const std::wstring& caption, std::uint32_t flags) {
+    m_messageBoxes.push_back(AskedBox{text, caption, flags});
+    if (!m_answers.empty()) {
+        const int answer = m_answers.front();
+        m_answers.erase(m_answers.begin());
+        return answer;
+    }
+    switch (flags & kMbButtonMask) {
+        case kMbAbortRetryIgnore:
+            return kIdAbort;
+        case kMbYesNo:
+            return kIdYes;
+        default:
+            return kIdOk;
+    }
+}
+
+std::optional<std::wstring> HeadlessWindow::BrowseForFolder(const std::wstring& title) {
+    m_folderDialogs.push_back(title);
+    return m_folderAnswer;
+}
+
+void HeadlessWindow::SetTaskbarValue(std::uint64_t completed, std::uint64_t total) {
+    m_taskbarCompleted = completed;
+    m_taskbarTotal = total;
+}
+
+std::intptr_t HeadlessWindow::HitTest(int x, int y) {
+    return Send(kMsgNcHitTest, 0, MakePointParam(m_position.x + x, m_position.y + y));
+}
+
 std::intptr_t HeadlessWindow::Send(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
     return m_client != nullptr ? m_client->HandleMessage(message, wParam, lParam) : 0;
 }
@@ -141,21 +217,24 @@ bool HeadlessWindow::RunOne() {
     return true;
 }
 
-void HeadlessWindow::RunPending() {
+bool HeadlessWindow::RunPending() {
     // Queued messages come before painting, as in a native message loop. A
     // client that never begins painting, or one that asks for a new paint in
     // every paint, would keep the loop turning: stop after a bound instead.
     constexpr int kMaxPaintsInARow = 64;
     int paintsInARow = 0;
+    bool worked = false;
     for (;;) {
         if (RunOne()) {
+            worked = true;
             paintsInARow = 0;
             continue;
         }
-        if (!m_update || paintsInARow++ == kMaxPaintsInARow) return;
+        if (!m_update || paintsInARow++ == kMaxPaintsInARow) return worked;
         m_paintBegun = false;
         Send(kMsgPaint);
-        if (!m_paintBegun) return;
+        if (!m_paintBegun) return worked;
+        worked = true;
     }
 }
 

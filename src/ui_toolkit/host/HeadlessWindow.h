@@ -13,6 +13,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ui_toolkit/host/NativeWindow.h"
 #include "ui_toolkit/render/Canvas.h"
@@ -23,7 +24,7 @@ public:
     ~HeadlessWindow() override;
 
     // Receives the window's messages; not owned.
-    void SetClient(NativeWindowClient* client) { m_client = client; }
+    void SetClient(NativeWindowClient* client) override { m_client = client; }
 
     // NativeWindow.
     UiRect GetClientRect() const override;
@@ -49,6 +50,27 @@ public:
     void HideToolTip() override { m_toolTip.reset(); }
     std::unique_ptr<NativeEdit> CreateNativeEdit(const NativeEditOptions& options,
                                                  NativeEditListener* listener) override;
+    void SetTitle(const std::wstring& title) override { m_title = title; }
+    void SetIcons(const std::vector<std::vector<std::uint8_t>>& pictures) override { m_icons = pictures; }
+    void Show(bool activate) override;
+    void Hide() override { m_visible = false; }
+    bool IsVisible() const override { return m_visible; }
+    void Move(int x, int y) override { m_position = UiPoint{x, y}; }
+    UiRect GetWindowRect() const override;
+    UiRect GetWorkArea() const override { return m_workArea; }
+    // The state changes at once, and kMsgSize tells it.
+    void Minimize() override;
+    void Maximize() override;
+    void Restore() override;
+    WindowShowState GetShowState() const override { return m_showState; }
+    void SetEnabled(bool enabled) override { m_enabled = enabled; }
+    void SetRoundCorners(UiSize corner) override { m_roundCorners = corner; }
+    // Answers with the next of the answers given, else with the box's first
+    // button.
+    int MessageBox(const std::wstring& text, const std::wstring& caption, std::uint32_t flags) override;
+    std::optional<std::wstring> BrowseForFolder(const std::wstring& title) override;
+    void SetTaskbarState(TaskbarProgressState state) override { m_taskbarState = state; }
+    void SetTaskbarValue(std::uint64_t completed, std::uint64_t total) override;
 
     // Delivers a message now, like a direct call of the window procedure.
     std::intptr_t Send(std::uint32_t message, std::uintptr_t wParam = 0, std::intptr_t lParam = 0);
@@ -67,9 +89,12 @@ public:
     void Hover();
     void Leave();
 
+    // The hit test of client point (x, y), as the window asks it before a press.
+    std::intptr_t HitTest(int x, int y);
+
     // Runs queued messages and posted calls, then paints, until nothing is
-    // left; what they queue meanwhile runs too.
-    void RunPending();
+    // left; what they queue meanwhile runs too. False when there was nothing.
+    bool RunPending();
     // Moves the clock on, firing every timer that falls due on the way, in
     // time order, each followed by RunPending.
     void AdvanceTime(std::uint32_t ms);
@@ -82,6 +107,25 @@ public:
     bool IsTimerActive(std::uint32_t id) const { return m_timers.count(id) != 0; }
     std::uint32_t GetTimerPeriod(std::uint32_t id) const;
     int GetPaintCount() const { return m_paintCount; }
+    const std::wstring& GetTitle() const { return m_title; }
+    const std::vector<std::vector<std::uint8_t>>& GetIcons() const { return m_icons; }
+    bool IsEnabled() const { return m_enabled; }
+    UiSize GetRoundCorners() const { return m_roundCorners; }
+    void SetWorkArea(const UiRect& area) { m_workArea = area; }
+
+    // The dialogs asked for so far, and the answers they get.
+    struct AskedBox {
+        std::wstring text;
+        std::wstring caption;
+        std::uint32_t flags;
+    };
+    const std::vector<AskedBox>& GetMessageBoxes() const { return m_messageBoxes; }
+    void AnswerMessageBoxes(std::vector<int> answers) { m_answers = std::move(answers); }
+    const std::vector<std::wstring>& GetFolderDialogs() const { return m_folderDialogs; }
+    void AnswerFolderDialog(std::optional<std::wstring> folder) { m_folderAnswer = std::move(folder); }
+    TaskbarProgressState GetTaskbarState() const { return m_taskbarState; }
+    std::uint64_t GetTaskbarCompleted() const { return m_taskbarCompleted; }
+    std::uint64_t GetTaskbarTotal() const { return m_taskbarTotal; }
 
     // The text entry open now, if any: what it was asked, and typing into it.
     class Entry;
@@ -102,6 +146,7 @@ private:
     };
 
     bool RunOne();
+    void ChangeShowState(WindowShowState state, const UiRect& frame, std::uint32_t sizeKind);
 
     NativeWindowClient* m_client = nullptr;
     int m_width;
@@ -123,6 +168,24 @@ private:
     int m_paintCount = 0;
     Entry* m_edit = nullptr;
     int m_editsOpened = 0;
+
+    std::wstring m_title;
+    std::vector<std::vector<std::uint8_t>> m_icons;
+    bool m_visible = false;
+    bool m_shownOnce = false;
+    bool m_enabled = true;
+    UiPoint m_position;
+    UiRect m_workArea{0, 0, 1280, 800};
+    WindowShowState m_showState = WindowShowState::kNormal;
+    UiRect m_restoredFrame;
+    UiSize m_roundCorners;
+    std::vector<AskedBox> m_messageBoxes;
+    std::vector<int> m_answers;
+    std::vector<std::wstring> m_folderDialogs;
+    std::optional<std::wstring> m_folderAnswer;
+    TaskbarProgressState m_taskbarState = kTaskbarNoProgress;
+    std::uint64_t m_taskbarCompleted = 0;
+    std::uint64_t m_taskbarTotal = 0;
 };
 
 class HeadlessWindow::Entry : public NativeEdit {

@@ -12,11 +12,15 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "ui_toolkit/core/UiTypes.h"
 #include "ui_toolkit/host/NativeEdit.h"
+#include "ui_toolkit/host/TaskbarProgressState.h"
 
 class Canvas;
+
+enum class WindowShowState { kNormal, kMinimized, kMaximized };
 
 enum class CursorShape { kArrow, kHand, kIBeam, kWait, kSizeWE, kSizeNS, kSizeNWSE, kSizeNESW, kSizeAll, kNo };
 
@@ -32,6 +36,9 @@ protected:
 class NativeWindow {
 public:
     virtual ~NativeWindow() = default;
+
+    // Receives the window's messages from now on; not owned, null for none.
+    virtual void SetClient(NativeWindowClient* client) = 0;
 
     // Client area, origin 0,0.
     virtual UiRect GetClientRect() const = 0;
@@ -84,4 +91,40 @@ public:
     // outlive it.
     virtual std::unique_ptr<NativeEdit> CreateNativeEdit(const NativeEditOptions& options,
                                                          NativeEditListener* listener) = 0;
+
+    // The window on the screen. Coordinates are the screen's.
+    virtual void SetTitle(const std::wstring& title) = 0;
+    // Pictures of the icon in several sizes, each the bytes of a PNG file.
+    virtual void SetIcons(const std::vector<std::vector<std::uint8_t>>& pictures) = 0;
+    // `activate` false shows the window without giving it the keyboard.
+    virtual void Show(bool activate) = 0;
+    virtual void Hide() = 0;
+    virtual bool IsVisible() const = 0;
+    virtual void Move(int x, int y) = 0;
+    virtual UiRect GetWindowRect() const = 0;
+    // The work area of the monitor the window is on.
+    virtual UiRect GetWorkArea() const = 0;
+    // Minimising, maximising and restoring may complete later; the window
+    // reports the new state with kMsgSize (UiSizeKind) when it has changed.
+    virtual void Minimize() = 0;
+    virtual void Maximize() = 0;
+    virtual void Restore() = 0;
+    virtual WindowShowState GetShowState() const = 0;
+    // A disabled window takes no input; an owner is disabled while its modal
+    // window runs.
+    virtual void SetEnabled(bool enabled) = 0;
+    // Clips the window to a rounded rectangle with corners of `corner` (the
+    // corner ellipse's width and height); 0,0 makes it rectangular again.
+    virtual void SetRoundCorners(UiSize corner) = 0;
+
+    // Modal dialogs owned by the window, each running a nested loop.
+    // MessageBoxStyle.h holds the flags and the answers.
+    virtual int MessageBox(const std::wstring& text, const std::wstring& caption, std::uint32_t flags) = 0;
+    // The folder the user chose; nothing when cancelled.
+    virtual std::optional<std::wstring> BrowseForFolder(const std::wstring& title) = 0;
+
+    // The progress shown on the window's taskbar button; nothing happens
+    // where the desktop has no such thing.
+    virtual void SetTaskbarState(TaskbarProgressState state) = 0;
+    virtual void SetTaskbarValue(std::uint64_t completed, std::uint64_t total) = 0;
 };

@@ -39,9 +39,23 @@ DefaultColors& PaintManager::ProcessDefaultColors() {
     return colors;
 }
 
-PaintManager::PaintManager() : m_colors(ProcessDefaultColors()) {}
+namespace {
+
+// Every manager of the process, for translating the modal loop's messages.
+std::vector<PaintManager*>& Managers() {
+    static std::vector<PaintManager*> managers;
+    return managers;
+}
+
+}  // namespace
+
+PaintManager::PaintManager() : m_colors(ProcessDefaultColors()) {
+    Managers().push_back(this);
+}
 
 PaintManager::~PaintManager() {
+    auto& managers = Managers();
+    managers.erase(std::remove(managers.begin(), managers.end(), this), managers.end());
     for (const TimerRecord& record : m_timers) {
         if (!record.killed && m_window != nullptr) m_window->KillTimer(record.windowTimerId);
     }
@@ -65,6 +79,28 @@ void PaintManager::Init(NativeWindow* window, std::wstring_view name) {
     m_timers.clear();
     m_name = name;
     m_window = window;
+}
+
+void PaintManager::DetachWindow() {
+    if (m_window == nullptr) return;
+    SetFocus(nullptr, false);
+    m_window->HideToolTip();
+    for (const TimerRecord& record : m_timers) {
+        if (!record.killed) m_window->KillTimer(record.windowTimerId);
+    }
+    m_timers.clear();
+    m_window = nullptr;
+}
+
+bool PaintManager::TranslateMessage(NativeWindow* window, std::uint32_t message, std::uintptr_t wParam,
+                                    std::intptr_t lParam, std::intptr_t* result) {
+    if (window == nullptr) return false;
+    // A handler may create or destroy managers: walk a copy.
+    const std::vector<PaintManager*> managers = Managers();
+    for (PaintManager* manager : managers) {
+        if (manager->m_window == window && manager->PreMessageHandler(message, wParam, lParam, result)) return true;
+    }
+    return false;
 }
 
 bool PaintManager::AttachRoot(std::unique_ptr<CControlUI> root) {
@@ -144,6 +180,9 @@ CControlUI* PaintManager::FindSubControl(CControlUI* parent, std::wstring_view n
 }
 
 void PaintManager::SetFocus(CControlUI* control, bool focusWindow) {
+    // A control given the focus keeps it: a move to the first tab stop still
+    // waiting for a paint no longer applies.
+    if (control != nullptr) m_focusNeeded = false;
     if (focusWindow && m_window != nullptr && !m_window->HasFocus() && control != m_focus && !m_noActivate) {
         m_window->SetFocus();
     }
@@ -696,6 +735,15 @@ bool PaintManager::MessageHandler(std::uint32_t message, std::uintptr_t wParam, 
         case kMsgEraseBackground:
             *result = 1;
             return true;
+        case kMsgGetMinMaxInfo: {
+            auto* info = reinterpret_cast<MinMaxInfo*>(lParam);
+            if (info == nullptr) return false;
+            if (m_minInfo.cx > 0) info->minTrackSize.cx = m_minInfo.cx;
+            if (m_minInfo.cy > 0) info->minTrackSize.cy = m_minInfo.cy;
+            if (m_maxInfo.cx > 0) info->maxTrackSize.cx = m_maxInfo.cx;
+            if (m_maxInfo.cy > 0) info->maxTrackSize.cy = m_maxInfo.cy;
+            return false;
+        }
         case kMsgPaint:
             OnPaint();
             return true;

@@ -47,6 +47,9 @@ public:
     // outlives the manager's use of it).
     void Init(NativeWindow* window, std::wstring_view name = {});
     NativeWindow* GetPaintWindow() const { return m_window; }
+    // The window is going: closes what the manager opened on it (text
+    // entry, tooltip, timers) and stops using it.
+    void DetachWindow();
     const std::wstring& GetName() const { return m_name; }
 
     // Takes the tree over; the previous one is deleted on the next
@@ -161,6 +164,11 @@ public:
     // Keys before the manager's own handling: filters, Tab navigation, system
     // keys and shortcuts. True when handled.
     bool PreMessageHandler(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t* result);
+    // The modal loop's translation of a message to `window`: offered to the
+    // pre-message handling of the managers serving that window. True when
+    // one handled it. Managers and this call live on the window thread.
+    static bool TranslateMessage(NativeWindow* window, std::uint32_t message, std::uintptr_t wParam,
+                                 std::intptr_t lParam, std::intptr_t* result);
     // The window's messages. True when handled, with `result` set.
     bool MessageHandler(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam, std::intptr_t* result);
 

@@ -202,8 +202,8 @@ int main(int argc, char** argv) {
     Sample sample(*host, manager, client, post);
     manager.AttachRoot(builder.Build(nullptr, &manager));
     manager.AddNotifier(&sample);
-    host->Show();
-    const int code = loop.Run();
+    host->Show(true);
+    const int code = loop.Run().value_or(0);
     manager.RemoveNotifier(&sample);
     return code;
 }

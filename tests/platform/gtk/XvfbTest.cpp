@@ -76,6 +76,7 @@ WindowGeometry QueryGeometry(const std::string& windowId) {
 
 std::unique_ptr<TempFolder> XvfbTest::s_folder;
 std::unique_ptr<ChildProcess> XvfbTest::s_xvfb;
+std::unique_ptr<ChildProcess> XvfbTest::s_windowManager;
 std::string XvfbTest::s_display;
 
 void XvfbTest::SetUpTestSuite() {
@@ -96,9 +97,24 @@ void XvfbTest::SetUpTestSuite() {
     s_display = ":" + number.substr(0, number.find('\n'));
     s_xvfb = std::move(xvfb);
     ::setenv("DISPLAY", s_display.c_str(), 1);
+    // The private display has no accessibility bus: GTK's bridge to it would
+    // only try, fail and leave its attempt behind.
+    ::setenv("NO_AT_BRIDGE", "1", 1);
+}
+
+void XvfbTest::StartWindowManager() {
+    if (s_xvfb == nullptr) return;
+    s_windowManager = std::make_unique<ChildProcess>(
+        std::vector<std::string>{"/bin/sh", "-c", "exec openbox --sm-disable"}, *s_folder / "openbox.log");
+    // The manager has taken the display once it announces itself on the root
+    // window.
+    PollUntil([] {
+        return Capture("xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null").find("window id") != std::string::npos;
+    });
 }
 
 void XvfbTest::TearDownTestSuite() {
+    s_windowManager.reset();
     s_xvfb.reset();
     s_folder.reset();
 }
@@ -118,8 +134,8 @@ void XvfbTest::TearDown() {
 }
 
 void XvfbTest::StartProgram(const std::string& command) {
-    m_program = std::make_unique<ChildProcess>(
-        std::vector<std::string>{"/bin/sh", "-c", command + "; echo exit $?"}, m_folder / "program.log");
+    m_program = std::make_unique<ChildProcess>(std::vector<std::string>{"/bin/sh", "-c", command + "; echo exit $?"},
+                                               m_folder / "program.log");
 }
 
 std::string XvfbTest::Output() const {

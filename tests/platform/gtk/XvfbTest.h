@@ -49,6 +49,9 @@ protected:
     // prints it, so suites running side by side never share one.
     static void SetUpTestSuite();
     static void TearDownTestSuite();
+    // Runs a window manager (openbox) on the suite's display, for what only
+    // a window manager does: minimising and maximising.
+    static void StartWindowManager();
 
     void SetUp() override;
     // A failed test keeps a copy of its folder (screenshots, logs).
@@ -66,6 +69,7 @@ protected:
 
     static std::unique_ptr<TempFolder> s_folder;
     static std::unique_ptr<ChildProcess> s_xvfb;
+    static std::unique_ptr<ChildProcess> s_windowManager;
     static std::string s_display;
     TempFolder m_folder;
     std::unique_ptr<ChildProcess> m_program;

@@ -281,6 +281,19 @@ TEST_F(PaintManagerTest, FocusNeededLandsOnTheControlAtTheNextPaint) {
     EXPECT_TRUE(c->IsFocused());
 }
 
+TEST_F(PaintManagerTest, AControlFocusedBeforeTheFirstFocusMoveKeepsTheFocus) {
+    SkinBuilder builder;
+    ASSERT_TRUE(builder.Load(kTwoButtons));
+    skin.manager.AttachRoot(builder.Build(&callback, &skin.manager));
+    // The first paint lays out and leaves the move to the first tab stop to
+    // the next one; a click comes in between.
+    skin.window.Send(kMsgPaint);
+    EXPECT_EQ(skin.manager.GetFocus(), nullptr);
+    skin.Find(L"b")->SetFocus();
+    skin.window.RunPending();
+    EXPECT_EQ(skin.manager.GetFocus(), skin.Find(L"b"));
+}
+
 TEST_F(PaintManagerTest, KeysGoToTheFocusedControl) {
     skin.Show(kTwoButtons, &callback);
     std::vector<int> kinds;
