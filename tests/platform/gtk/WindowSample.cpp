@@ -81,6 +81,8 @@ protected:
     std::wstring GetWindowClassName() const override { return L"ZdWindowSample"; }
     std::wstring GetSkinFolder() const override { return L""; }
     std::wstring GetSkinFile() const override { return L"skin.xml"; }
+    // Without a session bus the dock progress is skipped, quietly.
+    void InitWindow() override { GetHWND()->SetTaskbarState(kTaskbarIndeterminate); }
 
     std::intptr_t HandleMessage(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override {
         const std::intptr_t result = WindowImplBase::HandleMessage(message, wParam, lParam);

@@ -80,6 +80,9 @@ TEST_F(WindowTest, OpensAtItsSkinSizeCentredInTheWorkAreaWithRoundCorners) {
     EXPECT_EQ(Hex(shot.At(190, 150)), "000000");
     EXPECT_EQ(Hex(shot.At(190 + 419, 150 + 299)), "000000");
     EXPECT_EQ(Hex(shot.At(190 + 6, 150 + 6)), "203060");
+    // Nothing went wrong on the way, not even quietly.
+    EXPECT_EQ(Output().find("CRITICAL"), std::string::npos) << Output();
+    EXPECT_EQ(Output().find("WARNING"), std::string::npos) << Output();
 }
 
 TEST_F(WindowTest, AWindowLargerThanTheWorkAreaIsKeptInsideIt) {
@@ -131,7 +134,8 @@ TEST_F(WindowTest, TheSizeBoxEdgesResizeDownToTheMinimumSize) {
 
 TEST_F(WindowTest, EscapeClosesTheWindowWithCodeOne) {
     StartSample();
-    ASSERT_TRUE(Xdotool("key --window " + m_windowId + " Escape"));
+    // Typed, not sent to the window: it is gone before the key comes up.
+    ASSERT_TRUE(Xdotool("windowfocus --sync " + m_windowId + " key Escape"));
     EXPECT_TRUE(WaitForLine("close 1"));
     EXPECT_TRUE(WaitForLine("modal 1"));
     EXPECT_TRUE(WaitForLine("exit 1"));
