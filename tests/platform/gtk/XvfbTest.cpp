@@ -86,7 +86,7 @@ void XvfbTest::SetUpTestSuite() {
     // taken on its error output.
     auto xvfb = std::make_unique<ChildProcess>(
         std::vector<std::string>{"/bin/sh", "-c",
-                                 "exec Xvfb -displayfd 1 -screen 0 800x600x24 -br -nolisten tcp 2>/dev/null"},
+                                 "exec Xvfb -displayfd 1 -screen 0 800x600x24 -br -noreset -nolisten tcp 2>/dev/null"},
         log);
     const bool printed = PollUntil([&] {
         const std::string number = ReadLog(log);
