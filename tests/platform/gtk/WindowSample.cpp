@@ -10,18 +10,20 @@
 //                                process started, peak resident memory
 //   close CODE / modal CODE      a close message; what ShowModal returned
 //
-// Usage: zd_window_sample SKIN_FOLDER [--size W,H] [--box FLAGS]
+// Usage: zd_window_sample SKIN_FOLDER [--size W,H] [--box FLAGS] [--icon PNG]...
 // The program ends with ShowModal's result as its status.
 
 #include <sys/resource.h>
+#include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
+#include <iterator>
 #include <string>
-#include <unistd.h>
+#include <vector>
 
 #include "platform/TextConversion.h"
 #include "platform/gtk/GtkWindowSystem.h"
@@ -126,13 +128,18 @@ private:
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fputs("usage: zd_window_sample SKIN_FOLDER [--size W,H] [--box FLAGS]\n", stderr);
+        std::fputs("usage: zd_window_sample SKIN_FOLDER [--size W,H] [--box FLAGS] [--icon PNG]...\n", stderr);
         return 2;
     }
     int width = -1;
     int height = -1;
     std::uint32_t boxFlags = kMbYesNo | kMbIconQuestion;
+    std::vector<std::vector<std::uint8_t>> icons;
     for (int i = 2; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--icon") == 0) {
+            std::ifstream file(argv[i + 1], std::ios::binary);
+            icons.emplace_back(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+        }
         if (std::strcmp(argv[i], "--size") == 0) std::sscanf(argv[i + 1], "%d,%d", &width, &height);
         if (std::strcmp(argv[i], "--box") == 0)
             boxFlags = static_cast<std::uint32_t>(std::strtoul(argv[i + 1], nullptr, 0));
@@ -146,6 +153,7 @@ int main(int argc, char** argv) {
     SampleWindow window(*system, boxFlags);
     if (window.Create(nullptr, L"WindowSample", kStyleVisible | kStyleCaption, 0) == nullptr) return 3;
     if (width > 0) window.ResizeClient(width, height);
+    if (!icons.empty()) window.GetHWND()->SetIcons(icons);
     window.CenterWindow();
     PrintLine("window " + RectText(window.GetHWND()->GetWindowRect()));
     PrintLine("workarea " + RectText(window.GetHWND()->GetWorkArea()));

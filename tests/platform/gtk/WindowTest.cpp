@@ -93,6 +93,14 @@ TEST_F(WindowTest, AWindowLargerThanTheWorkAreaIsKeptInsideIt) {
     EXPECT_EQ(m_frame.y, 50);
 }
 
+TEST_F(WindowTest, TheWindowCarriesItsIconPictures) {
+    const std::string icons = std::string(ZD_ICON_FOLDER);
+    StartSample("--icon " + icons + "/icon_16.png --icon " + icons + "/icon_48.png");
+    const std::string property = Capture("xprop -id " + m_windowId + " _NET_WM_ICON");
+    EXPECT_NE(property.find("Icon (16 x 16)"), std::string::npos) << property.substr(0, 200);
+    EXPECT_NE(property.find("Icon (48 x 48)"), std::string::npos) << property.substr(0, 200);
+}
+
 TEST_F(WindowTest, TheCaptionDragsTheWindowExceptOverButtons) {
     StartSample();
     DragFrom(200, kCaptionRowY, 60, 40);
