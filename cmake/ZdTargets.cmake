@@ -6,5 +6,5 @@ function(zd_test name)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main Threads::Threads)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/src ${PROJECT_SOURCE_DIR}/tests)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
-    PROPERTIES ENVIRONMENT "ZD_TEST_BIN_DIR=${PROJECT_BINARY_DIR}")
+    PROPERTIES ENVIRONMENT "ZD_TEST_BIN_DIR=${PROJECT_BINARY_DIR}" ${ZD_SANITIZER_TEST_PROPERTIES})
 endfunction()

@@ -28,7 +28,7 @@ protected:
     void StartSample(const std::string& arguments) {
         const std::string home = m_folder / "home";
         ::mkdir(home.c_str(), 0700);
-        StartProgram("NO_AT_BRIDGE=1 GSETTINGS_BACKEND=memory HOME='" + home + "' XDG_CONFIG_HOME='" + home +
+        StartProgram("GSETTINGS_BACKEND=memory HOME='" + home + "' XDG_CONFIG_HOME='" + home +
                      "/.config' XDG_DATA_HOME='" + home + "/.local/share' XDG_CACHE_HOME='" + home + "/.cache' " +
                      ZD_GTK_DIALOG_SAMPLE_EXE + " " + arguments);
     }

@@ -124,6 +124,11 @@ void XvfbTest::SetUp() {
 }
 
 void XvfbTest::TearDown() {
+    // In a sanitizer build the program under test reports what it found on
+    // its output, whatever the test looked at.
+    const std::string output = Output();
+    EXPECT_EQ(output.find("Sanitizer:"), std::string::npos) << output;
+    EXPECT_EQ(output.find("runtime error:"), std::string::npos) << output;
     if (HasFailure()) {
         // The test's folder goes with it; a copy keeps the screenshots.
         const std::string kept = m_folder.path() + "-failed";

@@ -54,7 +54,8 @@ protected:
     static void StartWindowManager();
 
     void SetUp() override;
-    // A failed test keeps a copy of its folder (screenshots, logs).
+    // Fails on a sanitizer report of the program under test; a failed test
+    // keeps a copy of its folder (screenshots, logs).
     void TearDown() override;
 
     // Starts `command` (a shell command line) as the program under test; its
