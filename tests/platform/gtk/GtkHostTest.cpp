@@ -97,13 +97,8 @@ TEST_F(GtkHostTest, TypingGoesThroughTheNativeEntry) {
 
     // The entry is drawn over the window: dark text on the edit's white.
     const Screenshot shot = ScreenshotShowing(370, 225, 0xFFFFFF, "typed");
-    int ink = 0;
-    for (int y = 200; y < 230; ++y) {
-        for (int x = 20; x < 120; ++x) {
-            if ((shot.At(kWindowX + x, kWindowY + y) & 0xFF) < 0x60) ++ink;
-        }
-    }
-    EXPECT_GT(ink, 20) << "no text in the entry";
+    EXPECT_GT(shot.CountDark(kWindowX + 20, kWindowY + 200, kWindowX + 120, kWindowY + 230), 20)
+        << "no text in the entry";
 
     // A click elsewhere closes the entry; the keys then reach the window
     // (Tab moves the focus on) and no longer the text.

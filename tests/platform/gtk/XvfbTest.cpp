@@ -59,6 +59,16 @@ unsigned Screenshot::At(int x, int y) const {
     return (p[0] << 16) | (p[1] << 8) | p[2];
 }
 
+int Screenshot::CountDark(int left, int top, int right, int bottom) const {
+    int dark = 0;
+    for (int y = top; y < bottom; ++y) {
+        for (int x = left; x < right; ++x) {
+            if ((At(x, y) & 0xFF) < 0x60) ++dark;
+        }
+    }
+    return dark;
+}
+
 WindowGeometry QueryGeometry(const std::string& windowId) {
     const std::string info = Capture("xwininfo -id " + windowId + " 2>/dev/null");
     WindowGeometry geometry;

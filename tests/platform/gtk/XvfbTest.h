@@ -31,6 +31,9 @@ struct Screenshot {
     static Screenshot Take(const TempFolder& folder, const std::string& name);
     // 0xRRGGBB of a pixel of the display; 0xFFFFFFFF outside it.
     unsigned At(int x, int y) const;
+    // How many pixels of the display area [left, right) x [top, bottom) are
+    // dark like text: blue below 0x60.
+    int CountDark(int left, int top, int right, int bottom) const;
 };
 
 // The geometry xwininfo reports for a window.
